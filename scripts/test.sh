@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test suite twice: a plain warning-clean
+# build, then a build under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Needs no display: the GUI suites run in Qt's offscreen platform.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+export QT_QPA_PLATFORM=offscreen
+
+scripts/setup.sh build-test -DKELVANE_WERROR=ON
+ctest --test-dir build-test --output-on-failure --parallel "$(nproc)"
+
+scripts/setup.sh build-asan -DKELVANE_WERROR=ON -DKELVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+ctest --test-dir build-asan --output-on-failure --parallel "$(nproc)"

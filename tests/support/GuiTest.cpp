@@ -1,0 +1,91 @@
+#include "support/GuiTest.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+
+#include <gtest/gtest.h>
+
+ModalScript::ModalScript()
+{
+    m_timer.setInterval(10);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+    m_timer.start();
+}
+
+ModalScript::~ModalScript()
+{
+    m_timer.stop();
+}
+
+ModalScript& ModalScript::then(Handler handler)
+{
+    m_handlers.push_back(std::move(handler));
+    return *this;
+}
+
+void ModalScript::poll()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == m_last.data())
+        return;
+    m_last = modal;
+    if (!modal)
+        return;
+    if (!modal->isVisible())
+        return;
+    if (m_handlers.empty()) {
+        ++m_unexpected;
+        ADD_FAILURE() << "unexpected modal dialog: " << modal->metaObject()->className() << " \""
+                      << modal->windowTitle().toStdString() << "\"";
+        if (auto* dlg = qobject_cast<QDialog*>(modal))
+            dlg->reject();
+        else
+            modal->close();
+        return;
+    }
+    Handler h = std::move(m_handlers.front());
+    m_handlers.pop_front();
+    h(modal);
+}
+
+ModalScript::Handler AnswerMessageBox(SeenMessageBox* seen, int button)
+{
+    return [seen, button](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (!box) {
+            ADD_FAILURE() << "expected a message box, got " << w->metaObject()->className();
+            if (auto* dlg = qobject_cast<QDialog*>(w))
+                dlg->reject();
+            return;
+        }
+        if (seen) {
+            seen->seen = true;
+            seen->title = box->windowTitle();
+            seen->text = box->text();
+            seen->icon = box->icon();
+            seen->buttons = int(box->standardButtons());
+        }
+        QAbstractButton* b = box->button(QMessageBox::StandardButton(button));
+        if (!b) {
+            ADD_FAILURE() << "message box has no such button";
+            box->reject();
+            return;
+        }
+        b->click();
+    };
+}
+
+QImage Grab(QWidget* widget)
+{
+    QImage img = widget->grab().toImage();
+    img.setDevicePixelRatio(1.0);
+    return img.convertToFormat(QImage::Format_RGB32);
+}
+
+void ProcessEvents()
+{
+    QApplication::processEvents();
+    QApplication::processEvents();
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+
+class QMessageBox;
+
+// Answers the modal dialogs that code under test opens, one handler per
+// dialog, in the order they appear. A dialog counts as new each time the
+// active modal widget changes to it, so a dialog that shows a message box
+// and comes back to the front gets the next handler again.
+//
+//     ModalScript script;
+//     script.then([](QWidget* w) { ...click a button of w... });
+//     QTest::mouseClick(button, Qt::LeftButton);  // returns once answered
+//     EXPECT_TRUE(script.done());
+//
+// A modal dialog that appears when no handler is left is rejected and
+// counted in unexpected(), so a test never hangs on it.
+class ModalScript
+{
+public:
+    using Handler = std::function<void(QWidget*)>;
+
+    ModalScript();
+    ~ModalScript();
+
+    ModalScript& then(Handler handler);
+    bool done() const { return m_handlers.empty(); }
+    int unexpected() const { return m_unexpected; }
+
+private:
+    void poll();
+
+    QTimer m_timer;
+    std::deque<Handler> m_handlers;
+    QPointer<QWidget> m_last;
+    int m_unexpected = 0;
+};
+
+// What a message box showed when it was answered.
+struct SeenMessageBox
+{
+    bool seen = false;
+    QString title;
+    QString text;
+    int icon = -1;      // QMessageBox::Icon
+    int buttons = 0;    // QMessageBox::StandardButtons
+};
+
+// A handler that records the message box and clicks the given standard
+// button (a QMessageBox::StandardButton value).
+ModalScript::Handler AnswerMessageBox(SeenMessageBox* seen, int button);
+
+// Grabs a widget as it is drawn now, in device-independent pixels.
+QImage Grab(QWidget* widget);
+
+// Lets pending events (repaints, deferred deletes) run.
+void ProcessEvents();

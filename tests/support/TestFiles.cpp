@@ -1,0 +1,91 @@
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdlib.h>
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "kelvane-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        ADD_FAILURE() << "cannot create a temporary folder";
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    // Give back write permission that a test may have taken away, so that
+    // everything below can be removed.
+    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec))
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ec);
+    }
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+Bytes ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!out)
+        ADD_FAILURE() << "cannot write " << path;
+}
+
+bool FileExists(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+FILE* StreamWith(const Bytes& bytes)
+{
+    FILE* f = std::tmpfile();
+    if (!f) {
+        ADD_FAILURE() << "tmpfile failed";
+        return nullptr;
+    }
+    if (!bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::rewind(f);
+    return f;
+}
+
+Bytes StreamBytes(FILE* stream)
+{
+    std::fflush(stream);
+    const long pos = std::ftell(stream);
+    std::rewind(stream);
+    Bytes out;
+    int c;
+    while ((c = std::fgetc(stream)) != EOF)
+        out.push_back(std::uint8_t(c));
+    std::clearerr(stream);
+    std::fseek(stream, pos, SEEK_SET);
+    return out;
+}
+
+void PutU16(Bytes& b, std::uint16_t v)
+{
+    b.push_back(std::uint8_t(v & 0xFF));
+    b.push_back(std::uint8_t(v >> 8));
+}
+
+void PutU32(Bytes& b, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(std::uint8_t((v >> (8 * i)) & 0xFF));
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh folder under the system's temporary folder, removed with all it
+// holds when the object goes.
+class TempDir
+{
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return m_path; }
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+Bytes ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const Bytes& bytes);
+bool FileExists(const std::string& path);
+
+// An anonymous read/write stream holding the given bytes, positioned at 0.
+FILE* StreamWith(const Bytes& bytes);
+// Everything a stream holds, read from its start; the position is kept.
+Bytes StreamBytes(FILE* stream);
+
+// Little-endian helpers for building files byte by byte.
+void PutU16(Bytes& b, std::uint16_t v);
+void PutU32(Bytes& b, std::uint32_t v);
