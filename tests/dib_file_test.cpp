@@ -46,7 +46,7 @@ using Bgr = std::array<std::uint8_t, 3>;
 
 // A DIB file built field by field; the pixel offset follows from the header
 // block unless given. Fill bytes are 0xFF (Hi Red) so that a leaked one shows.
-struct DibSpec
+struct DibLayout
 {
     std::int32_t width = 128, height = 128;
     std::uint16_t planes = 1, bitsPerPixel = 8;
@@ -61,7 +61,7 @@ struct DibSpec
     };
 };
 
-Bytes MakeDib(const DibSpec& s)
+Bytes MakeDib(const DibLayout& s)
 {
     Bytes b{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0};
     PutU32(b, std::uint32_t(s.pixelOffset >= 0 ? s.pixelOffset : 14 + s.blockBytes));
@@ -200,23 +200,23 @@ TEST(DibImport, ColourReductionByLowBitsOrPaletteBands)
         {{0, 0, 0}, 0},         {{191, 0, 0}, 0},       {{0, 0, 192}, 85},    {{100, 100, 183}, 85},
         {{128, 128, 128}, 170}, {{0, 255, 129}, 170},   {{200, 200, 175}, 170}, {{192, 192, 192}, 255},
         {{255, 255, 255}, 255}};
-    DibSpec spec{.width = 256, .height = 1};
-    spec.palette = [&](int p) { return p < int(bands.size()) ? bands[p].first : Bgr{255, 255, 255}; };
-    spec.pixel = [](int, int c) { return std::uint8_t(c); };
+    DibLayout layout{.width = 256, .height = 1};
+    layout.palette = [&](int p) { return p < int(bands.size()) ? bands[p].first : Bgr{255, 255, 255}; };
+    layout.pixel = [](int, int c) { return std::uint8_t(c); };
     CTileSheet sheet;
-    ASSERT_EQ(Import(MakeDib(spec), sheet, {true, false}), "");
+    ASSERT_EQ(Import(MakeDib(layout), sheet, {true, false}), "");
     for (int p = 0; p < 256; ++p)
         ASSERT_EQ(sheet.GetPixels()[p], p < int(bands.size()) ? bands[p].second : 255) << p;
-    ASSERT_EQ(Import(MakeDib(spec), sheet), "");
+    ASSERT_EQ(Import(MakeDib(layout), sheet), "");
     for (int p = 0; p < 256; ++p)
         ASSERT_EQ(sheet.GetPixels()[p], Level3Bit(std::uint8_t(p))) << p;
 
     // Entries whose colours lie beyond a short header block count as black.
-    spec = {.width = 4, .height = 1, .blockBytes = 40 + 4 + 3};
-    spec.palette = [](int) { return Bgr{255, 255, 255}; };
-    spec.pixel = [](int, int c) { return std::uint8_t(c == 3 ? 200 : c); };
+    layout = {.width = 4, .height = 1, .blockBytes = 40 + 4 + 3};
+    layout.palette = [](int) { return Bgr{255, 255, 255}; };
+    layout.pixel = [](int, int c) { return std::uint8_t(c == 3 ? 200 : c); };
     sheet = MarkedSheet();
-    ASSERT_EQ(Import(MakeDib(spec), sheet, {true, false}), "");
+    ASSERT_EQ(Import(MakeDib(layout), sheet, {true, false}), "");
     EXPECT_EQ(Slice(PixelBytes(sheet), 0, 5), (Bytes{255, 255, 0, 0, 7}));
 }
 
@@ -227,19 +227,19 @@ class DibRestoring : public ::testing::TestWithParam<std::pair<int, int>>
 TEST_P(DibRestoring, AdjustTilesAnchorsBottomLeftAndCharMapFillsInPictureOrder)
 {
     const auto [width, height] = GetParam();
-    const DibSpec spec{.width = width, .height = height};
+    const DibLayout layout{.width = width, .height = height};
     CTileSheet sheet = MarkedSheet();
-    ASSERT_EQ(Import(MakeDib(spec), sheet, {false, true}), "");
+    ASSERT_EQ(Import(MakeDib(layout), sheet, {false, true}), "");
     for (int i = 0; i < kSheetBytes; ++i) {
         const int r = i / 128, c = i % 128;
-        ASSERT_EQ(sheet.GetPixels()[i], r < height && c < width ? Level3Bit(spec.pixel(r, c)) : 7)
+        ASSERT_EQ(sheet.GetPixels()[i], r < height && c < width ? Level3Bit(layout.pixel(r, c)) : 7)
             << "row " << r << " col " << c;
     }
     sheet = MarkedSheet();
-    ASSERT_EQ(Import(MakeDib(spec), sheet), "");
+    ASSERT_EQ(Import(MakeDib(layout), sheet), "");
     for (int i = 0; i < kSheetBytes; ++i)
         ASSERT_EQ(sheet.GetPixels()[i],
-                  i < width * height ? Level3Bit(spec.pixel(i / width, i % width)) : 7)
+                  i < width * height ? Level3Bit(layout.pixel(i / width, i % width)) : 7)
             << "index " << i;
 }
 
@@ -267,14 +267,14 @@ TEST(DibImport, LargeHeaderBlockAndTrailingBytesAreAccepted)
     file.insert(file.end(), 5000, 0xFF);
     CTileSheet sheet = MarkedSheet();
     EXPECT_EQ(Import(file, sheet, {false, true}), "");
-    EXPECT_EQ(sheet.GetPixels()[15 * 128 + 15], Level3Bit(DibSpec{}.pixel(15, 15)));
+    EXPECT_EQ(sheet.GetPixels()[15 * 128 + 15], Level3Bit(DibLayout{}.pixel(15, 15)));
     EXPECT_EQ(sheet.GetPixels()[16], 7);
 }
 
 struct BadFile
 {
     const char* name;
-    DibSpec spec;
+    DibLayout layout;
     std::string message;
 };
 
@@ -309,7 +309,7 @@ class DibRejects : public ::testing::TestWithParam<BadFile>
 
 TEST_P(DibRejects, WithItsMessageAndLeavesTheSheetAlone)
 {
-    const Bytes file = MakeDib(GetParam().spec);
+    const Bytes file = MakeDib(GetParam().layout);
     for (bool median : {false, true})
         for (bool adjust : {false, true}) {
             CTileSheet sheet = MarkedSheet();
@@ -354,7 +354,7 @@ TEST(DibImport, HugeClaimsRunUnderATightAddressSpaceLimit)
         for (const BadFile& bad : kBadFiles)
             for (bool adjust : {false, true}) {
                 CTileSheet sheet;
-                if (Import(MakeDib(bad.spec), sheet, {false, adjust}) != bad.message)
+                if (Import(MakeDib(bad.layout), sheet, {false, adjust}) != bad.message)
                     _exit(1);
             }
         _exit(0);
