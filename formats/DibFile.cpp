@@ -1,0 +1,229 @@
+#include "DibFile.h"
+
+#include <algorithm>
+#include <array>
+
+#include "tiles/CharCodec.h"
+
+namespace {
+
+constexpr const char* kFileHeaderError = "Fatal Error 0021";
+constexpr const char* kHeaderBlockError = "Fatal Error 0121";
+constexpr const char* kPixelsError = kDibWritePixelsError;
+constexpr const char* kInvalidFile = "Invalid DIB File!";
+constexpr const char* kOnly8Bit = "Only 8 bit DIB files can be loaded.";
+constexpr const char* kOnly1Plane = "Only 1 plane DIB files can be loaded.";
+constexpr const char* kOnlyUncompressed = "Only DIB files without compression can be loaded.";
+constexpr const char* kOnlyBottomUp = "Only bottom-up DIB files can be loaded.";
+
+// File header: type "BM", file size, two reserved words, offset of the pixels.
+constexpr std::uint32_t kFileHeaderBytes = 14;
+constexpr std::uint16_t kTypeBM = 0x4D42;
+// Header block: a 40-byte info header, then the palette of 4-byte entries
+// (blue, green, red, reserved).
+constexpr std::uint32_t kInfoHeaderBytes = 40;
+constexpr std::uint32_t kPaletteEntries = 256;
+constexpr std::uint32_t kHeaderBlockBytes = kInfoHeaderBytes + 4 * kPaletteEntries;  // 1064
+// The info header fields the reader tests end at block offset 20.
+constexpr std::uint32_t kTestedFieldsBytes = 20;
+
+static_assert(kFileHeaderBytes + kHeaderBlockBytes + kSheetBytes == kDibFileSize);
+
+std::uint16_t GetU16(const std::uint8_t* p)
+{
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
+
+std::uint32_t GetU32(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+           (std::uint32_t(p[3]) << 24);
+}
+
+void SetU16(std::uint8_t* p, std::uint16_t v)
+{
+    p[0] = std::uint8_t(v);
+    p[1] = std::uint8_t(v >> 8);
+}
+
+void SetU32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = std::uint8_t(v >> (8 * i));
+}
+
+// Reads `count` bytes, keeps the first `keep` of them (keep <= count) in dest
+// and throws the rest away in small pieces. A size stated in a header thus
+// costs no memory: only the bytes that are really there are ever read, and a
+// stream that ends early simply fails the read. False when the stream ends
+// (or fails) before `count` bytes.
+bool ReadKeeping(FILE* f, std::uint8_t* dest, std::uint64_t keep, std::uint64_t count)
+{
+    if (keep > 0 && std::fread(dest, 1, keep, f) != keep)
+        return false;
+    std::uint8_t scrap[8192];
+    for (std::uint64_t rest = count - keep; rest > 0;) {
+        const std::size_t piece = std::size_t(std::min<std::uint64_t>(rest, sizeof scrap));
+        if (std::fread(scrap, 1, piece, f) != piece)
+            return false;
+        rest -= piece;
+    }
+    return true;
+}
+
+// Stored row `row` of the picture contributes `length` pixels, its first
+// ones, to the sheet's pixel array from index `start` on.
+struct Run
+{
+    std::uint32_t start = 0;
+    std::uint32_t length = 0;
+};
+
+// Where the pixels of stored row `row` (row < height) go; length 0 once a
+// row and all rows after it contribute nothing.
+Run PlacementOfRow(bool adjustTiles, std::uint32_t width, std::uint32_t row)
+{
+    if (adjustTiles) {
+        // Anchored at the sheet's bottom-left corner, cut at 128 x 128.
+        if (row >= std::uint32_t(kSheetPixels))
+            return {};
+        return {row * kSheetPixels, std::min<std::uint32_t>(width, kSheetPixels)};
+    }
+    // The picture's pixels in row order, fill bytes left out, fill the array
+    // from its first byte until it is full.
+    const std::uint64_t start = std::uint64_t(row) * width;
+    if (start >= std::uint64_t(kSheetBytes))
+        return {};
+    return {std::uint32_t(start),
+            std::uint32_t(std::min<std::uint64_t>(width, kSheetBytes - start))};
+}
+
+// Pixel level for every stored pixel byte.
+std::array<std::uint8_t, 256> LevelTable(bool median, const std::uint8_t* block,
+                                         std::uint32_t blockBytes)
+{
+    std::array<std::uint8_t, 256> levels{};
+    for (std::uint32_t p = 0; p < 256; ++p) {
+        int index = int(p & 3);
+        if (median) {
+            // Mean brightness of palette entry p in four bands; an entry
+            // whose colours lie beyond the header block counts as black.
+            const std::uint32_t at = kInfoHeaderBytes + 4 * p;
+            index = 0;
+            if (at + 3 <= blockBytes)
+                index = (block[at] + block[at + 1] + block[at + 2]) / 192;
+        }
+        levels[p] = LevelFromIndex(index);
+    }
+    return levels;
+}
+
+}  // namespace
+
+// Checks, in this order, each ending the import with its message:
+//   file header not all there ............................ "Fatal Error 0021"
+//   type not "BM", or the pixel offset below 14 .......... "Invalid DIB File!"
+//   header block empty (pixel offset 14) ................. "Fatal Error 0121"
+//   header block of 1 to 19 bytes, too short for the
+//     fields tested below ................................ "Invalid DIB File!"
+//   header block not all there ........................... "Fatal Error 0121"
+//   bits per pixel, planes, compression .................. their own messages
+//   negative width ....................................... "Invalid DIB File!"
+//   negative height (rows stored top row first) .......... "Only bottom-up ..."
+//   row length x height beyond 32 bits ................... "Invalid DIB File!"
+//   no pixels, or the pixel rows not all there ........... "Fatal Error 0122"
+// The pixel rows follow the header block directly. Only what can land in the
+// sheet is kept (at most 16,384 bytes); the sheet is written last, once
+// every check and read has passed.
+std::string ReadDibFile(FILE* f, CTileSheet& sheet, const DibImportOptions& options)
+{
+    std::uint8_t fileHeader[kFileHeaderBytes];
+    if (std::fread(fileHeader, 1, sizeof fileHeader, f) != sizeof fileHeader)
+        return kFileHeaderError;
+    if (GetU16(fileHeader) != kTypeBM)
+        return kInvalidFile;
+
+    const std::uint32_t pixelOffset = GetU32(fileHeader + 10);
+    if (pixelOffset < kFileHeaderBytes)
+        return kInvalidFile;
+    const std::uint32_t blockBytes = pixelOffset - kFileHeaderBytes;
+    if (blockBytes == 0)
+        return kHeaderBlockError;
+    if (blockBytes < kTestedFieldsBytes)
+        return kInvalidFile;
+    std::array<std::uint8_t, kHeaderBlockBytes> block{};
+    const std::uint32_t blockKept = std::min(blockBytes, kHeaderBlockBytes);
+    if (!ReadKeeping(f, block.data(), blockKept, blockBytes))
+        return kHeaderBlockError;
+
+    const std::int32_t width = std::int32_t(GetU32(&block[4]));
+    const std::int32_t height = std::int32_t(GetU32(&block[8]));
+    if (GetU16(&block[14]) != 8)
+        return kOnly8Bit;
+    if (GetU16(&block[12]) != 1)
+        return kOnly1Plane;
+    if (GetU32(&block[16]) != 0)
+        return kOnlyUncompressed;
+    if (width < 0)
+        return kInvalidFile;
+    if (height < 0)
+        return kOnlyBottomUp;
+
+    // Each stored row is padded to a multiple of 4 bytes.
+    const std::uint64_t rowLength = (std::uint64_t(width) + 3) & ~std::uint64_t(3);
+    if (rowLength * std::uint64_t(height) > 0xFFFFFFFFu)
+        return kInvalidFile;
+    if (width == 0 || height == 0)
+        return kPixelsError;
+
+    std::array<std::uint8_t, kSheetBytes> stored{};
+    std::uint32_t rowsPlaced = 0;
+    for (; rowsPlaced < std::uint32_t(height); ++rowsPlaced) {
+        const Run run = PlacementOfRow(options.adjustTiles, std::uint32_t(width), rowsPlaced);
+        if (run.length == 0)
+            break;
+        if (!ReadKeeping(f, &stored[run.start], run.length, rowLength))
+            return kPixelsError;
+    }
+    if (!ReadKeeping(f, nullptr, 0, (std::uint64_t(height) - rowsPlaced) * rowLength))
+        return kPixelsError;
+
+    const std::array<std::uint8_t, 256> levels = LevelTable(options.median, block.data(), blockKept);
+    std::uint8_t* pixels = sheet.GetPixels();
+    for (std::uint32_t row = 0; row < rowsPlaced; ++row) {
+        const Run run = PlacementOfRow(options.adjustTiles, std::uint32_t(width), row);
+        for (std::uint32_t i = run.start; i < run.start + run.length; ++i)
+            pixels[i] = levels[stored[i]];
+    }
+    return {};
+}
+
+std::string WriteDibFile(FILE* f, const CTileSheet& sheet)
+{
+    std::array<std::uint8_t, kHeaderBlockBytes> block{};
+    SetU32(&block[0], kInfoHeaderBytes);
+    SetU32(&block[4], kSheetPixels);   // width
+    SetU32(&block[8], kSheetPixels);   // height, positive: bottom row first
+    SetU16(&block[12], 1);             // planes
+    SetU16(&block[14], 8);             // bits per pixel
+    SetU32(&block[16], 0);             // no compression
+    SetU32(&block[20], kSheetBytes);   // image size
+    SetU32(&block[32], kPaletteEntries);  // colours used
+    SetU32(&block[36], kPaletteEntries);  // colours important
+    // Red ramp: entry i is blue 0, green 0, red i.
+    for (std::uint32_t i = 0; i < kPaletteEntries; ++i)
+        block[kInfoHeaderBytes + 4 * i + 2] = std::uint8_t(i);
+
+    std::uint8_t fileHeader[kFileHeaderBytes] = {};
+    SetU16(fileHeader, kTypeBM);
+    SetU32(fileHeader + 2, kDibFileSize);
+    SetU32(fileHeader + 10, kFileHeaderBytes + kHeaderBlockBytes);
+
+    if (std::fwrite(fileHeader, sizeof fileHeader, 1, f) != 1)
+        return kHeaderBlockError;
+    if (std::fwrite(block.data(), block.size(), 1, f) != 1)
+        return kHeaderBlockError;
+    if (std::fwrite(sheet.GetPixels(), kSheetBytes, 1, f) != 1)
+        return kPixelsError;
+    return {};
+}
