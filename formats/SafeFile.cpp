@@ -70,6 +70,9 @@ mode_t CurrentUmask()
     return mask;
 }
 
+// For calls whose failure leaves a safe state behind.
+void IgnoreResult(int) {}
+
 }  // namespace
 
 CSafeFileWriter::~CSafeFileWriter()
@@ -106,17 +109,21 @@ bool CSafeFileWriter::Open(const std::string& targetPath)
     if (fd < 0)
         return false;
 
-    if (exists && (st.st_uid != geteuid() || st.st_gid != getegid())) {
+    mode_t mode = 0666 & ~CurrentUmask();
+    if (exists) {
         // Keep the old owner where the system allows it (it does for root,
-        // and for a group of the user's own); else the file becomes ours.
-        if (fchown(fd, st.st_uid, st.st_gid) != 0 && fchown(fd, geteuid(), st.st_gid) != 0) {
+        // and for a group of the user's own); else the file becomes ours and
+        // loses set-user and set-group ids that were meant for its owner.
+        mode = st.st_mode & 07777;
+        const bool sameOwner = st.st_uid == geteuid() && st.st_gid == getegid();
+        if (!sameOwner && fchown(fd, st.st_uid, st.st_gid) != 0) {
+            mode &= ~mode_t(S_ISUID | S_ISGID);
+            IgnoreResult(fchown(fd, geteuid(), st.st_gid));
         }
     }
     // A mode the file system refuses leaves mkstemp's 0600, which gives away
     // nothing.
-    const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
-    if (fchmod(fd, mode) != 0) {
-    }
+    IgnoreResult(fchmod(fd, mode));
 
     m_pFile = fdopen(fd, "wb");
     if (!m_pFile) {
@@ -136,7 +143,8 @@ bool CSafeFileWriter::Commit()
 
     bool ok = !std::ferror(m_pFile);
     ok = std::fflush(m_pFile) == 0 && ok;
-    ok = fsync(fileno(m_pFile)) == 0 && ok;
+    // A file system that cannot sync (EINVAL) has still been given the data.
+    ok = (fsync(fileno(m_pFile)) == 0 || errno == EINVAL) && ok;
     ok = std::fclose(m_pFile) == 0 && ok;
     m_pFile = nullptr;
 

@@ -87,6 +87,28 @@ TEST_F(SafeFile, CommitReplacesTheTargetOnlyAtTheEnd)
     EXPECT_TRUE(w.Commit());
     EXPECT_EQ(ReadFileBytes(dir.file("new.asm")), kNew);
     EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"new.asm", "tiles.kl"}));
+
+    // A name near the system's limit still leaves room for the temporary one.
+    const std::string longName(250, 'k');
+    ASSERT_TRUE(w.Open(dir.file(longName)));
+    EXPECT_TRUE(w.Commit());
+    EXPECT_TRUE(FileExists(dir.file(longName)));
+}
+
+TEST_F(SafeFile, OwnerOfAReplacedFileIsKept)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root may give a file to another user";
+    ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(target.c_str(), 06755), 0);
+    CSafeFileWriter w;
+    ASSERT_TRUE(w.Open(target));
+    ASSERT_TRUE(w.Commit());
+    struct stat st{};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 06755u);
 }
 
 TEST_F(SafeFile, AbandonKeepsTheOldFile)
