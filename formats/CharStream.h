@@ -1,0 +1,31 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "tiles/CharCodec.h"
+#include "tiles/TileSheet.h"
+
+// Pieces shared by the file codecs that move chars between a stream and the
+// tile sheet.
+
+// How many chars a file operation handles for a requested number: the low
+// 16 bits of the number, never more than the sheet's 256 tiles. So 0 and
+// 65536 handle none, 300 and -1 (0xFFFF) all 256.
+constexpr int CharsToHandle(int nChars)
+{
+    return std::min(int(std::uint16_t(nChars)), kTileCount);
+}
+
+// Tile number n is the tile in column n % 16, row n / 16 (rows from the top).
+constexpr int TileCol(int n) { return n % kSheetTiles; }
+constexpr int TileRow(int n) { return n / kSheetTiles; }
+
+// Reads n chars of 16 bytes from the stream's position on, one read per char,
+// and puts them into tiles 0, 1, ... Chars beyond the 256th have no tile and
+// are not read. Returns `error` when fewer than 16 bytes are left for a char,
+// keeping the chars before it; else "".
+std::string ReadCharsIntoSheet(FILE* f, CTileSheet& sheet, int n, RowOrder order,
+                               const char* error);

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// Writes a file without ever destroying the file it replaces: everything goes
+// into a temporary file in the target's folder, which takes the target's place
+// in one atomic rename only when it has been written completely.
+//
+//     CSafeFileWriter w;
+//     if (!w.Open(path)) { ...path cannot be opened...; return; }
+//     Write(w.stream());
+//     if (!w.Commit()) { ...the old file is still there... }
+//
+// When the target is a symbolic link, the file the link points to is replaced
+// and the link stays. The new file gets the mode of the file it replaces, or
+// for a new file the mode an ordinary fopen(path, "wb") would give it.
+class CSafeFileWriter
+{
+public:
+    CSafeFileWriter() = default;
+    ~CSafeFileWriter();  // abandons if still open
+    CSafeFileWriter(const CSafeFileWriter&) = delete;
+    CSafeFileWriter& operator=(const CSafeFileWriter&) = delete;
+
+    // Creates the temporary file and opens it "wb". False when that is
+    // impossible, or when the target exists and cannot be written (a read-only
+    // file, a folder, anything but a regular file).
+    bool Open(const std::string& targetPath);
+
+    // The temporary file's stream while open, else null.
+    FILE* stream() const { return m_pFile; }
+
+    // Flushes, fsyncs and closes the temporary file and renames it over the
+    // target. False if any of it fails, or if a write to the stream has
+    // failed before: then the temporary file is removed and the target is
+    // exactly as it was. The writer is closed afterwards either way.
+    bool Commit();
+
+    // Closes and removes the temporary file; the target is untouched.
+    void Abandon();
+
+private:
+    FILE* m_pFile = nullptr;
+    std::string m_strTarget;  // the file to replace, symbolic links resolved
+    std::string m_strTemp;
+};
