@@ -14,6 +14,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+// GCC sees the replaced operator delete's free() inlined next to operator new
+// and takes the pair for mismatched; they are the matching pair here.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 // Every heap request of this test program passes here, so that a test can
 // see the largest one made while it watches.
 namespace {
