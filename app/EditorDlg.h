@@ -1,0 +1,93 @@
+#pragma once
+
+#include "platform/Dialog.h"
+
+#include <QCursor>
+#include <QIcon>
+#include <QPushButton>
+
+class CTileEditWnd;
+class CTileSheetWnd;
+
+// Zoom step of the tile editor, 0 (editor fills its frame) to 3 (smallest).
+extern int g_nZoomStep;
+
+// The main window: command buttons down the left, the tile editor over the
+// frame on the left, the tile sheet view over the frame on the right, and
+// the four colour buttons, of which exactly one shows pushed: the current
+// colour of the editor.
+//
+// Every control's objectName() is its control id in decimal ("1013" for
+// New, "1003" for the editor's frame, "-1" for the separator lines).
+class CEditorDlg : public CDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CEditorDlg(QWidget* parent = nullptr);
+    ~CEditorDlg() override;
+
+    // Loads the selected sheet tile into the editor and repaints it; the
+    // editor's undo copy and the selection stay.
+    void RefreshEditor();
+    // Redraws the window's caption as it looks now.
+    void RefreshCaption();
+
+    CTileEditWnd* EditWnd() const { return m_pEditWnd; }
+    CTileSheetWnd* SheetWnd() const { return m_pSheetWnd; }
+
+    // The client rectangle (in client() coordinates) of the control with
+    // the given id, also of the hidden frames.
+    QRect ControlRect(int id) const;
+
+protected:
+    bool OnInitDialog() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    void OnColor1();
+    void OnColor2();
+    void OnColor3();
+    void OnColor4();
+    void OnNew();
+    void OnExit();
+    void OnUndo();
+    void OnHFlip();
+    void OnVFlip();
+    void OnModify();
+    void OnZoom();
+    // Sets the cursor of widget w for the cursor at globalPos: the editing
+    // cursor over the editor's frame (whatever the zoom), the selection
+    // cursor over the sheet's frame, the arrow elsewhere.
+    void OnSetCursor(QWidget* w, const QPoint& globalPos);
+
+private:
+    // Makes w a control of the client area: id, template rectangle (dialog
+    // units), tab order after the controls added before it.
+    void AddControl(QWidget* w, int id, int x, int y, int cx, int cy);
+    void AddButton(QPushButton& button, int id, const char* text, int x, int y, int cx, int cy);
+    // Editor level from colour index n (0-3), button C(n+1) pushed, the others not.
+    void SelectColor(int index);
+    QWidget* Control(int id) const;
+
+    QIcon m_hIcon;
+    QPushButton m_btnColor4;
+    QPushButton m_btnColor3;
+    QPushButton m_btnColor2;
+    QPushButton m_btnColor1;
+    QPushButton m_btnZoom;
+    QPushButton m_btnVFlip;
+    QPushButton m_btnUndo;
+    QPushButton m_btnSave;
+    QPushButton m_btnOpen;
+    QPushButton m_btnNew;
+    QPushButton m_btnModify;
+    QPushButton m_btnHFlip;
+    QPushButton m_btnExit;
+    QPushButton m_btnAbout;
+    CTileEditWnd* m_pEditWnd = nullptr;
+    CTileSheetWnd* m_pSheetWnd = nullptr;
+
+    QCursor m_hCursorEdit;   // cursor 162
+    QCursor m_hCursorSheet;  // cursor 163
+    QWidget* m_pLastControl = nullptr;
+};

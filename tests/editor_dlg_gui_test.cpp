@@ -1,0 +1,385 @@
+#include "app/EditorApp.h"
+#include "app/EditorDlg.h"
+
+#include "platform/DialogUnits.h"
+#include "platform/MessageBox.h"
+#include "support/GuiTest.h"
+#include "views/TileEditWnd.h"
+#include "views/TileSheetWnd.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace QTestPrivate {
+extern Q_TESTLIB_EXPORT Qt::MouseButtons qtestMouseButtons;
+}
+
+namespace {
+
+const QRect kEditFrame(38, 8, 172, 146);
+const QRect kSheetFrame(218, 8, 195, 179);
+
+TileBuffer Filled(std::uint8_t v)
+{
+    TileBuffer t;
+    t.fill(v);
+    return t;
+}
+
+void ExpectQuestion(const SeenMessageBox& seen, const char* text)
+{
+    EXPECT_TRUE(seen.seen);
+    EXPECT_EQ(seen.text, QString::fromLatin1(text));
+    EXPECT_EQ(seen.title, QStringLiteral("Kelvane"));
+    EXPECT_EQ(seen.icon, int(QMessageBox::Question));
+    EXPECT_EQ(seen.buttons, int(QMessageBox::Yes | QMessageBox::No));
+}
+
+class EditorDlgTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { CEditorApp::ApplyLook(); }
+
+    void SetUp() override
+    {
+        m_dlg = std::make_unique<CEditorDlg>();
+        m_dlg->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+        m_edit = m_dlg->EditWnd();
+        m_sheet = m_dlg->SheetWnd();
+        ASSERT_TRUE(m_edit && m_sheet);
+    }
+
+    void TearDown() override
+    {
+        EXPECT_EQ(m_script.unexpected(), 0);
+        QTestPrivate::qtestMouseButtons = Qt::NoButton;
+    }
+
+    QPushButton* Button(int id) const
+    {
+        return m_dlg->client()->findChild<QPushButton*>(QString::number(id));
+    }
+
+    void ClickButton(int id) { QTest::mouseClick(Button(id), Qt::LeftButton); }
+
+    // A click on the middle of sheet tile (col, row).
+    void ClickTile(int col, int row)
+    {
+        const QRect r = CTileSheetWnd::SelectionRect(m_sheet->size(), col, row);
+        QTest::mouseClick(m_sheet, Qt::LeftButton, Qt::NoModifier, r.center());
+    }
+
+    // A left click on editor cell (column, row from the top).
+    void PaintCell(int column, int rowFromTop, Qt::MouseButton button = Qt::LeftButton)
+    {
+        const int cw = m_edit->width() / 8;
+        const int ch = m_edit->height() / 8;
+        QTest::mouseClick(m_edit, button, Qt::NoModifier,
+                          QPoint(column * cw + cw / 2, rowFromTop * ch + ch / 2));
+    }
+
+    TileBuffer SheetTile(int col, int row) const
+    {
+        TileBuffer t{};
+        return m_sheet->GetTile(t, col, row);
+    }
+
+    ModalScript m_script;
+    std::unique_ptr<CEditorDlg> m_dlg;
+    CTileEditWnd* m_edit = nullptr;
+    CTileSheetWnd* m_sheet = nullptr;
+};
+
+struct ButtonCase
+{
+    int id;
+    const char* text;
+    int x, y, cx, cy;
+    const char* tip;
+};
+
+const ButtonCase kButtons[] = {
+    {1013, "New", 5, 5, 15, 15, "New tileset"},
+    {1000, "Open", 5, 20, 15, 15, "Open tileset"},
+    {1002, "Save", 5, 35, 15, 15, "Save tileset"},
+    {1011, "About", 5, 60, 15, 15, "About Kelvane"},
+    {1007, "Exit", 5, 75, 15, 15, "Exit Kelvane"},
+    {1016, "Undo", 5, 100, 15, 15, "Undo"},
+    {1008, "Zoom", 20, 100, 15, 15, "Zoom tile"},
+    {1014, "HFlip", 35, 100, 15, 15, "H-Flip Tile"},
+    {1015, "VFlip", 50, 100, 15, 15, "V-Flip Tile"},
+    {1017, "Modify", 95, 100, 45, 15, "Modify current tile"},
+    {1022, "C1", 70, 95, 10, 10, "Black"},
+    {1023, "C2", 80, 95, 10, 10, "Low Red"},
+    {1024, "C3", 70, 105, 10, 10, "Med Red"},
+    {1025, "C4", 80, 105, 10, 10, "Hi Red"},
+};
+
+TEST_F(EditorDlgTest, LayoutFollowsTemplate)
+{
+    EXPECT_EQ(m_dlg->windowTitle(), QStringLiteral("Kelvane"));
+    EXPECT_EQ(m_dlg->client()->size(), QSize(419, 195));
+    EXPECT_EQ(m_dlg->size(), QSize(419, 195));
+    EXPECT_EQ(m_dlg->font().family(), QStringLiteral("Arial"));
+    EXPECT_EQ(m_dlg->font().pointSize(), 8);
+    EXPECT_FALSE(m_dlg->windowIcon().isNull());
+    const QPalette pal = m_dlg->palette();
+    EXPECT_EQ(pal.color(QPalette::Window), QColor(0, 0, 0));
+    EXPECT_EQ(pal.color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(pal.color(QPalette::ButtonText), QColor(255, 0, 0));
+    EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipBase), QColor(0, 0, 0));
+    EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipText), QColor(200, 0, 255));
+
+    for (const ButtonCase& b : kButtons) {
+        QPushButton* button = Button(b.id);
+        ASSERT_TRUE(button) << b.id;
+        EXPECT_EQ(button->text(), QString::fromLatin1(b.text));
+        EXPECT_EQ(button->geometry(), MapDialogRect(b.x, b.y, b.cx, b.cy)) << b.text;
+        EXPECT_EQ(button->toolTip(), QString::fromLatin1(b.tip));
+        EXPECT_TRUE(button->isVisible());
+    }
+
+    // Tab order: template order, then round again.
+    QWidget* w = Button(1013);
+    for (const ButtonCase& b : kButtons) {
+        EXPECT_EQ(w, Button(b.id)) << "expected " << b.text;
+        w = w->nextInFocusChain();
+        while (w && !qobject_cast<QPushButton*>(w))
+            w = w->nextInFocusChain();
+    }
+
+    for (const auto& [id, rect] : {std::pair{1003, kEditFrame}, std::pair{1005, kSheetFrame}}) {
+        QWidget* frame = m_dlg->client()->findChild<QWidget*>(QString::number(id));
+        ASSERT_TRUE(frame);
+        EXPECT_FALSE(frame->isVisible());
+        EXPECT_EQ(frame->geometry(), rect);
+        EXPECT_EQ(m_dlg->ControlRect(id), rect);
+    }
+    EXPECT_EQ(m_edit->geometry(), kEditFrame);
+    EXPECT_EQ(m_sheet->geometry(), kSheetFrame);
+    EXPECT_TRUE(m_edit->isVisible());
+    EXPECT_TRUE(m_sheet->isVisible());
+
+    const QImage img = Grab(m_dlg.get());
+    const QRect line1 = MapDialogRect(5, 54, 15, 1);
+    const QRect line2 = MapDialogRect(5, 95, 15, 1);
+    EXPECT_EQ(line1.height(), 1);
+    EXPECT_EQ(img.pixel(line1.center()), qRgb(255, 255, 255));
+    EXPECT_EQ(img.pixel(line2.center()), qRgb(255, 255, 255));
+    EXPECT_EQ(img.pixel(line1.center() + QPoint(0, 3)), qRgb(0, 0, 0));  // dialog background
+
+    EXPECT_TRUE(Button(1022)->isChecked());
+    for (const int id : {1023, 1024, 1025})
+        EXPECT_FALSE(Button(id)->isChecked());
+    EXPECT_EQ(m_edit->Level(), 0);
+    EXPECT_EQ(g_nZoomStep, 0);
+}
+
+TEST_F(EditorDlgTest, ColourButtonPushesItselfAndSetsLevel)
+{
+    const int ids[] = {1022, 1023, 1024, 1025};
+    const int levels[] = {0, 85, 170, 255};
+    for (const int pick : {2, 0, 3, 3, 1, 2}) {
+        ClickButton(ids[pick]);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(Button(ids[i])->isChecked(), i == pick) << "after C" << pick + 1;
+        EXPECT_EQ(m_edit->Level(), levels[pick]);
+    }
+    // Now C3: painting writes 170.
+    PaintCell(0, 7);
+    EXPECT_EQ(m_edit->GetPixels()[0], 170);
+}
+
+TEST_F(EditorDlgTest, NewAskedNoKeepsAllYesBlanksSheetAndEditorButSelectionAndColour)
+{
+    ClickButton(1024);
+    ClickTile(3, 2);
+    PaintCell(1, 1);
+    ClickButton(1017);
+    PaintCell(4, 4);
+    const TileBuffer edited = m_edit->GetPixels();
+    const TileBuffer written = SheetTile(3, 2);
+    ASSERT_NE(written, Filled(0));
+
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        SeenMessageBox seen;
+        m_script.then(AnswerMessageBox(&seen, answer));
+        ClickButton(1013);
+        ExpectQuestion(seen, "Do you really create a new tileset?");
+        const bool yes = answer == QMessageBox::Yes;
+        EXPECT_EQ(SheetTile(3, 2), yes ? Filled(0) : written);
+        EXPECT_EQ(m_edit->GetPixels(), yes ? Filled(0) : edited);
+    }
+    EXPECT_TRUE(std::all_of(m_sheet->GetPixels(), m_sheet->GetPixels() + kSheetBytes,
+                            [](std::uint8_t b) { return b == 0; }));
+    EXPECT_EQ(m_edit->UndoCopy(), Filled(0));
+    EXPECT_EQ(m_sheet->Sheet().SelCol(), 3);
+    EXPECT_EQ(m_sheet->Sheet().SelRow(), 2);
+    EXPECT_TRUE(Button(1024)->isChecked());
+    EXPECT_EQ(m_edit->Level(), 170);
+    const QRect frame = CTileSheetWnd::SelectionRect(m_sheet->size(), 3, 2);
+    EXPECT_EQ(Grab(m_sheet).pixel(frame.topLeft()), qRgb(155, 0, 255));
+}
+
+TEST_F(EditorDlgTest, ExitAnsweredNoKeepsRunning)
+{
+    SeenMessageBox seen;
+    m_script.then(AnswerMessageBox(&seen, QMessageBox::No));
+    ClickButton(1007);
+    ExpectQuestion(seen, "Do you really want to quit?");
+    EXPECT_TRUE(m_dlg->isVisible());
+}
+
+TEST_F(EditorDlgTest, ModifyWritesOnlySelectedTileAndAClickThereBringsItBack)
+{
+    ClickButton(1025);
+    ClickTile(5, 3);
+    PaintCell(6, 1);
+    std::vector<std::uint8_t> expected(m_sheet->GetPixels(), m_sheet->GetPixels() + kSheetBytes);
+    expected[CTileSheet::PixelIndex(5, 3, 8 * 6 + 6)] = 255;
+    ClickButton(1017);
+    EXPECT_EQ(std::vector<std::uint8_t>(m_sheet->GetPixels(), m_sheet->GetPixels() + kSheetBytes),
+              expected);
+    const TileBuffer written = m_edit->GetPixels();
+
+    PaintCell(3, 3);
+    ClickTile(5, 3);
+    EXPECT_EQ(m_edit->GetPixels(), written);
+    // The click took no undo copy: Undo gives the tile before the last stroke.
+    ClickButton(1016);
+    EXPECT_EQ(m_edit->GetPixels(), written);
+}
+
+TEST_F(EditorDlgTest, UndoAndFlipButtonsActOnEditor)
+{
+    ClickButton(1025);
+    PaintCell(0, 0);  // top-left cell: byte 56
+    ClickButton(1014);  // H-Flip: upside down
+    EXPECT_EQ(m_edit->GetPixels()[0], 255);
+    EXPECT_EQ(m_edit->GetPixels()[56], 0);
+    ClickButton(1015);  // V-Flip: mirrored
+    EXPECT_EQ(m_edit->GetPixels()[7], 255);
+    EXPECT_EQ(m_edit->GetPixels()[0], 0);
+    ClickButton(1016);
+    EXPECT_EQ(m_edit->GetPixels()[0], 255);
+    EXPECT_EQ(m_edit->GetPixels()[7], 0);
+}
+
+TEST_F(EditorDlgTest, ZoomShrinksEditorAroundFrameCentreAndComesBack)
+{
+    const QSize sizes[] = {{120, 104}, {68, 62}, {16, 20}, {172, 146}};
+    for (int press = 0; press < 4; ++press) {
+        ClickButton(1008);
+        EXPECT_EQ(g_nZoomStep, (press + 1) % 4);
+        const QRect r = m_edit->geometry();
+        EXPECT_EQ(r.size(), sizes[press]) << "press " << press + 1;
+        EXPECT_EQ(r.left() - kEditFrame.left(), kEditFrame.right() - r.right());
+        EXPECT_EQ(r.top() - kEditFrame.top(), kEditFrame.bottom() - r.bottom());
+    }
+    EXPECT_EQ(m_edit->geometry(), kEditFrame);
+}
+
+struct CursorCase
+{
+    QPoint pos;  // client coordinates
+    int zoom;    // Zoom presses first
+    int cursor;  // 162, 163 or 0 for the arrow
+};
+
+class EditorDlgCursor : public EditorDlgTest, public ::testing::WithParamInterface<CursorCase>
+{
+};
+
+TEST_P(EditorDlgCursor, ShapeFollowsFrames)
+{
+    const CursorCase c = GetParam();
+    for (int i = 0; i < c.zoom; ++i)
+        ClickButton(1008);
+    // Come from outside the window so every widget on the way sees the cursor enter.
+    QTest::mouseMove(m_dlg->client(), QPoint(1, 190));
+    QTest::mouseMove(m_dlg->client(), c.pos);
+    const QPoint global = m_dlg->client()->mapToGlobal(c.pos);
+    QWidget* under = QApplication::widgetAt(global);
+    ASSERT_TRUE(under);
+    const QCursor cursor = under->cursor();
+    if (c.cursor == 0) {
+        EXPECT_EQ(cursor.shape(), Qt::ArrowCursor);
+        return;
+    }
+    ASSERT_EQ(cursor.shape(), Qt::BitmapCursor);
+    const QImage expected(QStringLiteral(":/res/cursor%1.png").arg(c.cursor));
+    ASSERT_FALSE(expected.isNull());
+    EXPECT_EQ(cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+              expected.convertToFormat(QImage::Format_ARGB32));
+    EXPECT_EQ(cursor.hotSpot(), c.cursor == 162 ? QPoint(0, 0) : QPoint(9, 8));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, EditorDlgCursor,
+    ::testing::Values(CursorCase{{100, 80}, 0, 162},   // editor
+                      CursorCase{{38, 8}, 0, 162},     // editor's top-left pixel
+                      CursorCase{{300, 100}, 0, 163},  // sheet
+                      CursorCase{{412, 186}, 0, 163},  // sheet's bottom-right pixel
+                      CursorCase{{15, 15}, 0, 0},      // New button
+                      CursorCase{{214, 100}, 0, 0},    // between the frames
+                      CursorCase{{30, 130}, 0, 0},     // empty client area
+                      CursorCase{{124, 81}, 3, 162},   // editor shrunk to 16 x 20
+                      CursorCase{{45, 20}, 3, 162},    // frame left bare by the zoom
+                      CursorCase{{205, 150}, 2, 162},  // frame left bare by the zoom
+                      CursorCase{{211, 80}, 2, 0}));   // just right of the frame
+
+// Ways to end the modal run: Escape and the close box at once, Exit after Yes.
+enum class Ending { Escape, CloseBox, ExitYes };
+
+class EditorDlgEnding : public ::testing::TestWithParam<Ending>
+{
+};
+
+TEST_P(EditorDlgEnding, EndsModalRun)
+{
+    CEditorDlg dlg;
+    ModalScript script;
+    SeenMessageBox seen;
+    if (GetParam() == Ending::ExitYes)
+        script.then(AnswerMessageBox(&seen, QMessageBox::Yes));
+    QTimer::singleShot(0, &dlg, [&dlg] {
+        switch (GetParam()) {
+        case Ending::Escape:
+            QTest::keyClick(&dlg, Qt::Key_Escape);
+            break;
+        case Ending::CloseBox:
+            dlg.close();
+            break;
+        case Ending::ExitYes:
+            QTest::mouseClick(dlg.client()->findChild<QPushButton*>(QStringLiteral("1007")),
+                              Qt::LeftButton);
+            break;
+        }
+    });
+    const int result = dlg.DoModal();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(script.unexpected(), 0);
+    EXPECT_TRUE(script.done());
+    if (GetParam() == Ending::ExitYes) {
+        ExpectQuestion(seen, "Do you really want to quit?");
+        EXPECT_EQ(dlg.result(), 0);
+    } else {
+        EXPECT_EQ(result, IDCANCEL);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, EditorDlgEnding,
+                         ::testing::Values(Ending::Escape, Ending::CloseBox, Ending::ExitYes));
+
+}  // namespace
