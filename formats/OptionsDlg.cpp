@@ -1,0 +1,89 @@
+#include "OptionsDlg.h"
+
+#include "platform/Dialog.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+// A radio button as the window system's automatic radio button in a group
+// of its own: clicking a checked one leaves it checked, and no other button
+// clears it behind the program's back.
+class CAutoRadioButton : public QRadioButton
+{
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void nextCheckState() override { setChecked(true); }
+};
+
+template <typename Control>
+Control* Place(Control* control, int x, int y, int cx, int cy)
+{
+    CDialog::PlaceControl(control, x, y, cx, cy);
+    return control;
+}
+
+}  // namespace
+
+void SetUpOptionsDlg(CDialog* dlg, const QString& caption, const QString& fontFamily, int cx,
+                     int cy)
+{
+    dlg->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    dlg->setWindowTitle(caption);
+    dlg->setFont(QFont(fontFamily, 8));
+    dlg->SetTemplateSize(cx, cy);
+}
+
+QPushButton* AddOkButton(CDialog* dlg, int x, int y, int cx, int cy)
+{
+    auto* button = new QPushButton(QStringLiteral("OK"), dlg->client());
+    button->setObjectName(QStringLiteral("IDOK"));
+    button->setDefault(true);
+    button->setFocusPolicy(Qt::StrongFocus);
+    QObject::connect(button, &QPushButton::clicked, dlg, &QDialog::accept);
+    return Place(button, x, y, cx, cy);
+}
+
+QLabel* AddStaticText(CDialog* dlg, const QString& text, int x, int y, int cx, int cy)
+{
+    auto* label = new QLabel(text, dlg->client());
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+    return Place(label, x, y, cx, cy);
+}
+
+QLineEdit* AddEdit(CDialog* dlg, const QString& id, int x, int y, int cx, int cy)
+{
+    auto* edit = new QLineEdit(dlg->client());
+    edit->setObjectName(id);
+    edit->setFrame(true);
+    edit->setFocusPolicy(Qt::StrongFocus);
+    return Place(edit, x, y, cx, cy);
+}
+
+QRadioButton* AddRadioButton(CDialog* dlg, const QString& id, const QString& text, int x, int y,
+                             int cx, int cy)
+{
+    auto* button = new CAutoRadioButton(text, dlg->client());
+    button->setObjectName(id);
+    button->setAutoExclusive(false);
+    button->setFocusPolicy(Qt::ClickFocus);
+    return Place(button, x, y, cx, cy);
+}
+
+QGroupBox* AddGroupBox(CDialog* dlg, const QString& title, int x, int y, int cx, int cy)
+{
+    auto* box = new QGroupBox(title, dlg->client());
+    box->setAlignment(Qt::AlignHCenter);
+    box->setAttribute(Qt::WA_TransparentForMouseEvents);
+    box->setFocusPolicy(Qt::NoFocus);
+    return Place(box, x, y, cx, cy);
+}
