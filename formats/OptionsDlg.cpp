@@ -29,6 +29,18 @@ Control* Place(Control* control, int x, int y, int cx, int cy)
     return control;
 }
 
+// Where the template's font is not installed (as "MS Sans Serif" is not on
+// most systems but Windows), take one of about its width rather than
+// whatever wide face the system would fall back on, which would clip texts.
+void AddFontSubstitutes()
+{
+    const QString family = QStringLiteral("MS Sans Serif");
+    if (QFont::substitutes(family).isEmpty())
+        QFont::insertSubstitutions(family, {QStringLiteral("Microsoft Sans Serif"),
+                                            QStringLiteral("Liberation Sans"),
+                                            QStringLiteral("Arial")});
+}
+
 }  // namespace
 
 void SetUpOptionsDlg(CDialog* dlg, const QString& caption, const QString& fontFamily, int cx,
@@ -37,6 +49,7 @@ void SetUpOptionsDlg(CDialog* dlg, const QString& caption, const QString& fontFa
     dlg->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     dlg->setWindowTitle(caption);
+    AddFontSubstitutes();
     dlg->setFont(QFont(fontFamily, 8));
     dlg->SetTemplateSize(cx, cy);
 }
@@ -76,6 +89,9 @@ QRadioButton* AddRadioButton(CDialog* dlg, const QString& id, const QString& tex
     button->setObjectName(id);
     button->setAutoExclusive(false);
     button->setFocusPolicy(Qt::ClickFocus);
+    // The window system's gap between the circle and the text, so that the
+    // texts fit the rectangles that the template gives the buttons.
+    button->setStyleSheet(QStringLiteral("QRadioButton { spacing: 3px; }"));
     return Place(button, x, y, cx, cy);
 }
 

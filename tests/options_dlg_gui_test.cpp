@@ -12,6 +12,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QWindow>
 
@@ -410,6 +412,14 @@ TEST(DibImportDlg, Layout)
     EXPECT_EQ(Control(dlg, "1020")->geometry(), QRect(15, 24, 59, 17));
     EXPECT_EQ(Control(dlg, "1023")->geometry(), MapDialogRect(85, 25, 71, 10));
     EXPECT_EQ(Control<QRadioButton>(dlg, "1021")->text(), QStringLiteral("3 Bit Reduction"));
+    for (QRadioButton* radio : dlg.findChildren<QRadioButton*>()) {
+        QStyleOptionButton opt;
+        opt.initFrom(radio);
+        opt.text = radio->text();
+        const QRect text = radio->style()->subElementRect(QStyle::SE_RadioButtonContents, &opt, radio);
+        EXPECT_GE(text.width(), radio->fontMetrics().horizontalAdvance(radio->text()))
+            << "text clipped: " << radio->text().toStdString();
+    }
     const QList<QGroupBox*> boxes = dlg.findChildren<QGroupBox*>();
     ASSERT_EQ(boxes.size(), 2);
     EXPECT_EQ(boxes[0]->title(), QStringLiteral("Color Reduction"));
