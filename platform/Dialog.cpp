@@ -1,9 +1,12 @@
 #include "Dialog.h"
 
+#include "DataExchange.h"
 #include "DialogUnits.h"
 #include "MessageBox.h"
 
+#include <QApplication>
 #include <QShowEvent>
+#include <QWindow>
 
 CDialog::CDialog(QWidget* parent)
     : QDialog(parent), m_client(new QWidget(this))
@@ -25,17 +28,49 @@ void CDialog::PlaceControl(QWidget* control, int x, int y, int cx, int cy)
 
 int CDialog::DoModal()
 {
+    if (!parentWidget()) {
+        // The framework's default owner: the active window, not as a QObject
+        // parent (the dialog lives on its caller's stack) but as the window
+        // it stays above and is centred on.
+        QWidget* owner = QApplication::activeModalWidget();
+        if (!owner)
+            owner = QApplication::activeWindow();
+        if (owner && owner->window() != this) {
+            owner = owner->window();
+            winId();
+            if (QWindow* handle = windowHandle())
+                handle->setTransientParent(owner->windowHandle());
+            if (!testAttribute(Qt::WA_Moved)) {
+                adjustPosition(owner);
+                setAttribute(Qt::WA_Moved);
+            }
+        }
+    }
     EnsureInitialised();
     return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
 }
 
+bool CDialog::UpdateData(bool bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    DoDataExchange(&dx);
+    return !dx.Failed();
+}
+
+void CDialog::DoDataExchange(CDataExchange*)
+{
+}
+
 bool CDialog::OnInitDialog()
 {
+    UpdateData(false);
     return true;
 }
 
 void CDialog::OnOK()
 {
+    if (!UpdateData(true))
+        return;
     m_bInBaseCommand = true;
     QDialog::accept();
     m_bInBaseCommand = false;

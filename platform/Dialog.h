@@ -2,11 +2,13 @@
 
 #include <QDialog>
 
+class CDataExchange;
+
 // Base of the program's dialogs, built after a dialog template: a client
 // area whose size is given in dialog units, controls placed in it in client
 // coordinates, an initialisation hook that runs before the dialog is first
-// shown, and the OK/Cancel commands of the framework (Esc and the close box
-// are Cancel).
+// shown, the data exchange between controls and members, and the OK/Cancel
+// commands of the framework (Esc and the close box are Cancel).
 //
 // Controls are children of client(), never of the dialog itself: the main
 // window will get a caption bar of its own drawn above its client area, and
@@ -26,17 +28,32 @@ public:
     static void PlaceControl(QWidget* control, int x, int y, int cx, int cy);
 
     // Runs the dialog modally: OnInitDialog once, then the modal loop.
-    // Returns IDOK (1) or IDCANCEL (2).
+    // Returns IDOK (1) or IDCANCEL (2). A dialog without a parent is owned,
+    // for the run, by the application's active window.
     int DoModal();
 
+    // Runs DoDataExchange: true moves the controls into the members and
+    // checks them, false writes the members into the controls. Returns
+    // false when a check failed (the user has been told and the failing
+    // control has the focus).
+    bool UpdateData(bool bSaveAndValidate = true);
+
 protected:
-    // Runs once, before the dialog is first shown. Returns true to let the
-    // framework put the focus on the first control with a tab stop.
+    // The dialog's DDX_/DDV_ calls, in exchange order. Default: none.
+    virtual void DoDataExchange(CDataExchange* pDX);
+
+    // Runs once, before the dialog is first shown. Default: UpdateData(false).
+    // Returns true to let the framework put the focus on the first control
+    // with a tab stop.
     virtual bool OnInitDialog();
-    virtual void OnOK();      // default: accept()
-    virtual void OnCancel();  // default: reject()
+    virtual void OnOK();      // default: UpdateData(true), and accept() only if it succeeds
+    virtual void OnCancel();  // default: reject(), no data exchange
 
     void showEvent(QShowEvent* event) override;
+
+public:
+    // The OK and Cancel commands (as QDialog's slots): they run OnOK and
+    // OnCancel, whose base versions end the dialog.
     void accept() override;
     void reject() override;
 
