@@ -153,6 +153,8 @@ bool CEditorDlg::OnInitDialog()
     connect(&m_btnColor3, &QPushButton::clicked, this, &CEditorDlg::OnColor3);
     connect(&m_btnColor4, &QPushButton::clicked, this, &CEditorDlg::OnColor4);
     connect(&m_btnExit, &QPushButton::clicked, this, &CEditorDlg::OnExit);
+    connect(&m_btnOpen, &QPushButton::clicked, this, &CEditorDlg::OnOpen);
+    connect(&m_btnSave, &QPushButton::clicked, this, &CEditorDlg::OnSave);
     connect(&m_btnHFlip, &QPushButton::clicked, this, &CEditorDlg::OnHFlip);
     connect(&m_btnUndo, &QPushButton::clicked, this, &CEditorDlg::OnUndo);
     connect(&m_btnVFlip, &QPushButton::clicked, this, &CEditorDlg::OnVFlip);

@@ -3,6 +3,7 @@
 #include "platform/Dialog.h"
 
 #include <QCursor>
+#include <cstdio>
 #include <QIcon>
 #include <QPushButton>
 
@@ -40,6 +41,18 @@ public:
     // the given id, also of the hidden frames.
     QRect ControlRect(int id) const;
 
+    // The format operations of the Open and Save commands. Each works on a
+    // stream the command has opened and will close, runs its options dialog
+    // where it has one and shows the message it ends with. The writers
+    // return false when they failed, so that the file they were writing
+    // does not replace the old one.
+    void ReadNative(FILE* file);
+    bool WriteNative(FILE* file);
+    void ImportRom(FILE* file);
+    bool ExportAsmCharMap(FILE* file);
+    void ImportDib(FILE* file);
+    bool ExportDib(FILE* file);
+
 protected:
     bool OnInitDialog() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,6 +68,8 @@ protected:
     void OnVFlip();
     void OnModify();
     void OnZoom();
+    void OnOpen();
+    void OnSave();
     // Sets the cursor of widget w for the cursor at globalPos: the editing
     // cursor over the editor's frame (whatever the zoom), the selection
     // cursor over the sheet's frame, the arrow elsewhere.

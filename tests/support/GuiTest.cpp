@@ -45,9 +45,17 @@ void ModalScript::poll()
             modal->close();
         return;
     }
+    // The handler runs from its own zero timer, not from inside this
+    // timer's callback: Qt never fires a timer again while its callback is
+    // still running, so a handler that opens a nested modal (an OK that
+    // shows a message box) would otherwise never see that modal answered.
     Handler h = std::move(m_handlers.front());
     m_handlers.pop_front();
-    h(modal);
+    QPointer<QWidget> target = modal;
+    QTimer::singleShot(0, modal, [h = std::move(h), target] {
+        if (target)
+            h(target);
+    });
 }
 
 ModalScript::Handler AnswerMessageBox(SeenMessageBox* seen, int button)
