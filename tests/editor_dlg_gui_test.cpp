@@ -4,6 +4,7 @@
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
 #include "support/GuiTest.h"
+#include "support/MainWindowTest.h"
 #include "views/TileEditWnd.h"
 #include "views/TileSheetWnd.h"
 
@@ -19,10 +20,6 @@
 
 #include <memory>
 #include <vector>
-
-namespace QTestPrivate {
-extern Q_TESTLIB_EXPORT Qt::MouseButtons qtestMouseButtons;
-}
 
 namespace {
 
@@ -45,34 +42,9 @@ void ExpectQuestion(const SeenMessageBox& seen, const char* text)
     EXPECT_EQ(seen.buttons, int(QMessageBox::Yes | QMessageBox::No));
 }
 
-class EditorDlgTest : public ::testing::Test
+class EditorDlgTest : public MainWindowTest
 {
 protected:
-    static void SetUpTestSuite() { CEditorApp::ApplyLook(); }
-
-    void SetUp() override
-    {
-        m_dlg = std::make_unique<CEditorDlg>();
-        m_dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
-        m_edit = m_dlg->EditWnd();
-        m_sheet = m_dlg->SheetWnd();
-        ASSERT_TRUE(m_edit && m_sheet);
-    }
-
-    void TearDown() override
-    {
-        EXPECT_EQ(m_script.unexpected(), 0);
-        QTestPrivate::qtestMouseButtons = Qt::NoButton;
-    }
-
-    QPushButton* Button(int id) const
-    {
-        return m_dlg->client()->findChild<QPushButton*>(QString::number(id));
-    }
-
-    void ClickButton(int id) { QTest::mouseClick(Button(id), Qt::LeftButton); }
-
     // A click on the middle of sheet tile (col, row).
     void ClickTile(int col, int row)
     {
@@ -88,17 +60,6 @@ protected:
         QTest::mouseClick(m_edit, button, Qt::NoModifier,
                           QPoint(column * cw + cw / 2, rowFromTop * ch + ch / 2));
     }
-
-    TileBuffer SheetTile(int col, int row) const
-    {
-        TileBuffer t{};
-        return m_sheet->GetTile(t, col, row);
-    }
-
-    ModalScript m_script;
-    std::unique_ptr<CEditorDlg> m_dlg;
-    CTileEditWnd* m_edit = nullptr;
-    CTileSheetWnd* m_sheet = nullptr;
 };
 
 struct ButtonCase

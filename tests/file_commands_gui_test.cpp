@@ -5,6 +5,7 @@
 
 #include "platform/MessageBox.h"
 #include "support/GuiTest.h"
+#include "support/MainWindowTest.h"
 #include "support/TestFiles.h"
 #include "tiles/CharCodec.h"
 #include "views/TileEditWnd.h"
@@ -160,32 +161,11 @@ private:
     void (*m_oldHandler)(int) = nullptr;
 };
 
-class FileCommandsTest : public ::testing::Test
+class FileCommandsTest : public MainWindowTest
 {
 protected:
-    static void SetUpTestSuite() { CEditorApp::ApplyLook(); }
-
-    void SetUp() override
-    {
-        m_dlg = std::make_unique<CEditorDlg>();
-        m_dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
-        m_edit = m_dlg->EditWnd();
-        m_sheet = m_dlg->SheetWnd();
-        ASSERT_TRUE(m_edit && m_sheet);
-    }
-
-    void TearDown() override { EXPECT_EQ(m_script.unexpected(), 0); }
-
-    void Click(int id)
-    {
-        auto* button = m_dlg->client()->findChild<QPushButton*>(QString::number(id));
-        ASSERT_TRUE(button) << id;
-        QTest::mouseClick(button, Qt::LeftButton);
-        EXPECT_TRUE(m_script.done()) << "dialogs left unanswered";
-    }
-    void ClickOpen() { Click(1000); }
-    void ClickSave() { Click(1002); }
+    void ClickOpen() { ClickButton(1000); }
+    void ClickSave() { ClickButton(1002); }
 
     void FillSheet()
     {
@@ -198,17 +178,7 @@ protected:
         return Bytes(m_sheet->Sheet().GetPixels(), m_sheet->Sheet().GetPixels() + kSheetBytes);
     }
 
-    TileBuffer SheetTile(int col, int row) const
-    {
-        TileBuffer t{};
-        return m_sheet->GetTile(t, col, row);
-    }
-
     TempDir m_dir;
-    ModalScript m_script;
-    std::unique_ptr<CEditorDlg> m_dlg;
-    CTileEditWnd* m_edit = nullptr;
-    CTileSheetWnd* m_sheet = nullptr;
 };
 
 TEST_F(FileCommandsTest, SaveThenOpenRoundTripsTheTileset)
@@ -317,7 +287,7 @@ TEST_F(FileCommandsTest, CancellingEitherDialogChangesNothing)
     for (const int id : {1000, 1002}) {
         QString shown;
         m_script.then(CancelDialog(&shown));
-        Click(id);
+        ClickButton(id);
         EXPECT_EQ(shown, QStringLiteral("QFileDialog"));
         EXPECT_EQ(SheetPixels(), before);
     }
