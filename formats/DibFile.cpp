@@ -124,9 +124,9 @@ std::array<std::uint8_t, 256> LevelTable(bool median, const std::uint8_t* block,
 //   file header not all there ............................ "Fatal Error 0021"
 //   type not "BM", or the pixel offset below 14 .......... "Invalid DIB File!"
 //   header block empty (pixel offset 14) ................. "Fatal Error 0121"
+//   header block not all there ........................... "Fatal Error 0121"
 //   header block of 1 to 19 bytes, too short for the
 //     fields tested below ................................ "Invalid DIB File!"
-//   header block not all there ........................... "Fatal Error 0121"
 //   bits per pixel, planes, compression .................. their own messages
 //   negative width ....................................... "Invalid DIB File!"
 //   negative height (rows stored top row first) .......... "Only bottom-up ..."
@@ -149,12 +149,12 @@ std::string ReadDibFile(FILE* f, CTileSheet& sheet, const DibImportOptions& opti
     const std::uint32_t blockBytes = pixelOffset - kFileHeaderBytes;
     if (blockBytes == 0)
         return kHeaderBlockError;
-    if (blockBytes < kTestedFieldsBytes)
-        return kInvalidFile;
     std::array<std::uint8_t, kHeaderBlockBytes> block{};
     const std::uint32_t blockKept = std::min(blockBytes, kHeaderBlockBytes);
     if (!ReadKeeping(f, block.data(), blockKept, blockBytes))
         return kHeaderBlockError;
+    if (blockBytes < kTestedFieldsBytes)
+        return kInvalidFile;
 
     const std::int32_t width = std::int32_t(GetU32(&block[4]));
     const std::int32_t height = std::int32_t(GetU32(&block[8]));

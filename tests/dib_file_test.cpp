@@ -295,6 +295,8 @@ const std::vector<BadFile> kBadFiles = {
     {"PixelOffsetBelow14", {.pixelOffset = 13}, "Invalid DIB File!"},
     {"HeaderBlockOf19Bytes", {.blockBytes = 19}, "Invalid DIB File!"},
     {"HeaderBlockOf1Byte", {.blockBytes = 1}, "Invalid DIB File!"},
+    // The block is read before any of its fields is looked at.
+    {"ShortHeaderBlockCutOff", {.blockBytes = 10, .withPixels = false, .cutOff = 4}, "Fatal Error 0121"},
     {"NegativeHeight", {.height = -128}, "Only bottom-up DIB files can be loaded."},
     {"NegativeWidth", {.width = -4, .withPixels = false}, "Invalid DIB File!"},
     {"WidthZero", {.width = 0, .height = 10}, "Fatal Error 0122"},
