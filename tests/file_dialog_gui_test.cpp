@@ -1,0 +1,134 @@
+// The common file dialog layer: filter strings, the extension rule, and the
+// real dialog run modally with a type chosen and a name typed.
+#include "platform/FileDialog.h"
+
+#include "platform/MessageBox.h"
+#include "support/GuiTest.h"
+#include "support/TestFiles.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+const char* const kOpenFilter =
+    "Kelvane Format (*.kl)|*.kl|DIB Format (*.dib)|*.dib|VB ROM image|*.vb;*.bin;*.obj||";
+const char* const kSaveFilter =
+    "Kelvane Format (*.kl)|*.kl|DIB Format (*.dib)|*.dib|ASM Char Map (*.asm)|*.asm||";
+
+TEST(FileDialog, FilterStringsBecomeNameFilters)
+{
+    EXPECT_EQ(CFileDialog::NameFilters(QString::fromLatin1(kOpenFilter)),
+              (QStringList{"Kelvane Format (*.kl)", "DIB Format (*.dib)",
+                           "VB ROM image (*.vb *.bin *.obj)"}));
+    EXPECT_EQ(CFileDialog::NameFilters(QString::fromLatin1(kSaveFilter)),
+              (QStringList{"Kelvane Format (*.kl)", "DIB Format (*.dib)", "ASM Char Map (*.asm)"}));
+    EXPECT_EQ(CFileDialog::NameFilters(QStringLiteral("All|*.*||")), QStringList{"All (*.*)"});
+    EXPECT_TRUE(CFileDialog::NameFilters(QString()).isEmpty());
+}
+
+TEST(FileDialog, ExtensionIsTakenFromTheFileNameOnly)
+{
+    struct { const char* path; const char* ext; } cases[] = {
+        {"/tmp/tiles", ""},           {"/tmp/tiles.bin", "bin"},  {"/tmp/name.", ""},
+        {"/tmp/folder.v1/map", ""},   {"/tmp/a.tar.gz", "gz"},    {"/tmp/folder.v1/x.KL", "KL"},
+        {"tiles.asm", "asm"},         {"/tmp/name..", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CFileDialog::FileExtOf(QString::fromLatin1(c.path)), QString::fromLatin1(c.ext))
+            << c.path;
+}
+
+struct Chosen
+{
+    bool firstTypeAtStart = false;
+    bool saveForm = false;
+};
+
+// Chooses type `filterIndex` (from 1) in `folder`, types `name` and accepts.
+ModalScript::Handler Choose(const std::string& folder, int filterIndex, const QString& name,
+                            Chosen* seen)
+{
+    return [=](QWidget* w) {
+        auto* dlg = qobject_cast<QFileDialog*>(w);
+        ASSERT_TRUE(dlg) << w->metaObject()->className();
+        seen->firstTypeAtStart = dlg->selectedNameFilter() == dlg->nameFilters().value(0);
+        seen->saveForm = dlg->acceptMode() == QFileDialog::AcceptSave;
+        dlg->setDirectory(QString::fromStdString(folder));
+        dlg->selectNameFilter(dlg->nameFilters().value(filterIndex - 1));
+        dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
+        QMetaObject::invokeMethod(dlg, "accept", Qt::DirectConnection);
+    };
+}
+
+ModalScript::Handler Reject()
+{
+    return [](QWidget* w) {
+        if (auto* d = qobject_cast<QDialog*>(w))
+            d->reject();
+    };
+}
+
+TEST(FileDialog, OpenFormReportsTheChosenTypeAndTakesAnyName)
+{
+    TempDir dir;
+    for (int index : {1, 2, 3}) {
+        CFileDialog dlg(true, QString(), QString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                        QString::fromLatin1(kOpenFilter));
+        Chosen seen;
+        ModalScript script;
+        script.then(Choose(dir.path(), index, QStringLiteral("missing.kl"), &seen));
+        ASSERT_EQ(dlg.DoModal(), IDOK);
+        EXPECT_TRUE(script.done());
+        EXPECT_TRUE(seen.firstTypeAtStart);
+        EXPECT_FALSE(seen.saveForm);
+        EXPECT_EQ(dlg.GetFilterIndex(), index);
+        EXPECT_EQ(dlg.GetPathName(), QString::fromStdString(dir.file("missing.kl")));
+        EXPECT_EQ(dlg.GetFileExt(), QStringLiteral("kl"));
+    }
+
+    CFileDialog dlg(true, QString(), QString(), OFN_HIDEREADONLY, QString::fromLatin1(kOpenFilter));
+    ModalScript script;
+    script.then(Reject());
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(script.unexpected(), 0);
+}
+
+TEST(FileDialog, SaveFormAsksBeforeReplacingTheNameAsTyped)
+{
+    TempDir dir;
+    WriteFileBytes(dir.file("tiles.kl"), Bytes{1});
+    struct { const char* typed; bool asks; int answer; int result; } cases[] = {
+        {"tiles", false, 0, IDOK},                          // tiles.kl is not the name typed
+        {"tiles.kl", true, QMessageBox::Yes, IDOK},
+        {"tiles.kl", true, QMessageBox::No, IDCANCEL},      // back in the dialog, then cancelled
+    };
+    for (const auto& c : cases) {
+        CFileDialog dlg(false, QString(), QString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                        QString::fromLatin1(kSaveFilter));
+        Chosen seen;
+        SeenMessageBox question;
+        ModalScript script;
+        script.then(Choose(dir.path(), 1, QString::fromLatin1(c.typed), &seen));
+        if (c.asks)
+            script.then(AnswerMessageBox(&question, c.answer));
+        if (c.answer == QMessageBox::No)
+            script.then(Reject());
+        EXPECT_EQ(dlg.DoModal(), c.result) << c.typed;
+        EXPECT_TRUE(script.done()) << c.typed;
+        EXPECT_EQ(script.unexpected(), 0) << c.typed;
+        EXPECT_TRUE(seen.saveForm);
+        EXPECT_EQ(question.seen, c.asks) << c.typed;
+        if (c.result == IDOK) {
+            EXPECT_EQ(dlg.GetPathName(), QString::fromStdString(dir.file(c.typed)));
+        }
+    }
+    EXPECT_EQ(ReadFileBytes(dir.file("tiles.kl")), Bytes{1});
+}
+
+}  // namespace
