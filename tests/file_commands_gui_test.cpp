@@ -161,6 +161,23 @@ private:
     void (*m_oldHandler)(int) = nullptr;
 };
 
+// How many entries a folder holds.
+int FilesIn(const std::string& folder)
+{
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder))
+        ++files;
+    return files;
+}
+
+// A native file written with the default count: 4,098 bytes beginning 00 01.
+void ExpectAllCharsNative(const Bytes& file)
+{
+    ASSERT_EQ(file.size(), 4098u);
+    EXPECT_EQ(file[0], 0x00);
+    EXPECT_EQ(file[1], 0x01);
+}
+
 class FileCommandsTest : public MainWindowTest
 {
 protected:
@@ -188,10 +205,7 @@ TEST_F(FileCommandsTest, SaveThenOpenRoundTripsTheTileset)
 
     m_script.then(ChooseFile(m_dir.path(), "tiles", 1)).then(PressOk());
     ClickSave();
-    const Bytes file = ReadFileBytes(m_dir.file("tiles.kl"));
-    ASSERT_EQ(file.size(), 4098u);
-    EXPECT_EQ(file[0], 0x00);
-    EXPECT_EQ(file[1], 0x01);
+    ExpectAllCharsNative(ReadFileBytes(m_dir.file("tiles.kl")));
 
     m_sheet->Clear();
     m_script.then(ChooseFile(m_dir.path(), "tiles.kl", 1));
@@ -221,11 +235,7 @@ TEST_P(SaveNames, DefaultExtensionOnlyForNamesWithoutOne)
         m_script.then(PressOk());  // the count dialog
     ClickSave();
     EXPECT_EQ(ReadFileBytes(folder + "/" + c.written).size(), c.size) << c.written;
-    // Nothing else was written.
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder))
-        ++files;
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(FilesIn(folder), 1) << "nothing else was written";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -321,6 +331,10 @@ TEST_F(FileCommandsTest, EscapeOnTheCountDialogWritesAll256)
     m_script.then(ChooseFile(m_dir.path(), "all", 3)).then(CancelDialog());
     ClickSave();
     EXPECT_EQ(ReadFileBytes(m_dir.file("all.asm")).size(), 17820u);
+
+    m_script.then(ChooseFile(m_dir.path(), "all", 1)).then(CancelDialog());
+    ClickSave();
+    ExpectAllCharsNative(ReadFileBytes(m_dir.file("all.kl")));
 }
 
 TEST_F(FileCommandsTest, OpenKeepsTheSelectionAndClearsTheUndoCopy)
@@ -457,20 +471,26 @@ TEST_F(FileCommandsTest, BadDibIsReportedAndLeavesTheSheetCleared)
 
 TEST_F(FileCommandsTest, FolderWithoutWritePermissionKeepsTheOldFile)
 {
-    const std::string folder = m_dir.file("locked");
-    std::filesystem::create_directory(folder);
-    WriteFileBytes(folder + "/tiles.kl", Bytes{7, 7, 7});
-    chmod((folder + "/tiles.kl").c_str(), 0444);
-    chmod(folder.c_str(), 0555);
+    // A writable file in a folder that is not, and a read-only file.
+    for (const mode_t fileMode : {0644, 0444}) {
+        const std::string folder = m_dir.file("locked" + std::to_string(fileMode));
+        std::filesystem::create_directory(folder);
+        WriteFileBytes(folder + "/tiles.kl", Bytes{7, 7, 7});
+        chmod((folder + "/tiles.kl").c_str(), fileMode);
+        chmod(folder.c_str(), 0555);
 
-    SeenMessageBox seen;
-    {
-        PermissionsEnforced enforced;
-        m_script.then(ChooseFile(folder, "tiles", 1)).then(AnswerMessageBox(&seen, QMessageBox::Ok));
-        ClickSave();
+        SeenMessageBox seen;
+        {
+            PermissionsEnforced enforced;
+            m_script.then(ChooseFile(folder, "tiles", 1))
+                .then(AnswerMessageBox(&seen, QMessageBox::Ok));
+            ClickSave();
+        }
+        EXPECT_EQ(seen.text, QString::fromStdString(folder + "/tiles.kl") + " cannot be opened.");
+        EXPECT_EQ(ReadFileBytes(folder + "/tiles.kl"), (Bytes{7, 7, 7}));
+        chmod(folder.c_str(), 0755);
+        EXPECT_EQ(FilesIn(folder), 1) << std::oct << fileMode;
     }
-    EXPECT_EQ(seen.text, QString::fromStdString(folder + "/tiles.kl") + " cannot be opened.");
-    EXPECT_EQ(ReadFileBytes(folder + "/tiles.kl"), (Bytes{7, 7, 7}));
 }
 
 struct FlushFailureCase
@@ -503,11 +523,7 @@ TEST_P(FlushFailures, AreReportedAndKeepTheOldFile)
     }
     EXPECT_EQ(seen.text, QString::fromLatin1(c.message));
     EXPECT_EQ(ReadFileBytes(m_dir.file(c.written)), old);
-    // No temporary file is left behind.
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(m_dir.path()))
-        ++files;
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(FilesIn(m_dir.path()), 1) << "no temporary file is left behind";
 }
 
 INSTANTIATE_TEST_SUITE_P(

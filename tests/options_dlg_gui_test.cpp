@@ -268,18 +268,23 @@ INSTANTIATE_TEST_SUITE_P(
                       RomCase{"10", "0", kCountRange, "1018", 10u, 0},
                       RomCase{"10", "300", kCountRange, "1018", 10u, 300}));
 
-TEST(RomImportDlg, OpensShowingZerosAndEscKeepsThem)
+TEST(RomImportDlg, OpensShowingZerosAndEscOrCloseBoxKeepThem)
 {
-    CRomImportDlg dlg(4096);
-    QStringList shown;
-    auto act = [&] {
-        shown << Control<QLineEdit>(dlg, "1019")->text() << Control<QLineEdit>(dlg, "1018")->text();
-    };
-    EXPECT_EQ(RunAndCancel(dlg, act), IDCANCEL);
-    EXPECT_EQ(shown, (QStringList{"0", "0"}));
-    EXPECT_EQ(dlg.m_dwMaxStart, 4096u);
-    EXPECT_EQ(dlg.m_dwStart, 0u);
-    EXPECT_EQ(dlg.m_nChars, 0);
+    for (bool viaCloseBox : {false, true}) {
+        CRomImportDlg dlg(4096);
+        QStringList shown;
+        auto act = [&] {
+            shown << Control<QLineEdit>(dlg, "1019")->text()
+                  << Control<QLineEdit>(dlg, "1018")->text();
+            TypeInto(Control<QLineEdit>(dlg, "1019"), QStringLiteral("16"));
+            TypeInto(Control<QLineEdit>(dlg, "1018"), QStringLiteral("3"));
+        };
+        EXPECT_EQ(RunAndCancel(dlg, act, viaCloseBox), IDCANCEL);
+        EXPECT_EQ(shown, (QStringList{"0", "0"}));
+        EXPECT_EQ(dlg.m_dwMaxStart, 4096u);
+        EXPECT_EQ(dlg.m_dwStart, 0u);
+        EXPECT_EQ(dlg.m_nChars, 0);
+    }
 }
 
 TEST(RomImportDlg, EmptyFileAllowsOnlyStartZero)
@@ -399,6 +404,11 @@ TEST(DibImportDlg, DefaultsAndOnlyTheHandlerClearsThePartner)
     });
     EXPECT_EQ(afterSet, QStringLiteral("1 1 0 1"));
     EXPECT_EQ(Members(dlg), QStringLiteral("0 1 0 1"));
+
+    // The close box, like Esc, keeps what the clicks made of the members.
+    CDibImportDlg closed;
+    RunAndCancel(closed, [&] { ClickRadio(closed, "1022"); }, true);
+    EXPECT_EQ(Members(closed), QStringLiteral("0 1 1 0"));
 
     CDibImportDlg fresh;
     EXPECT_EQ(TypeAndClickOk(fresh, {}).result, IDOK);
