@@ -17,9 +17,12 @@
 #include "views/TileSheetWnd.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -39,6 +42,28 @@ void ShowCannotOpen(const QString& path)
     AfxMessageBox(path + QStringLiteral(" cannot be opened."));
 }
 
+// Opens a file for reading ("rb"), or gives null. A folder opens for reading
+// on this system but holds no file to read. A named pipe without a writer
+// would hold the program at the open; opened without waiting, it reads as
+// an empty file.
+FILE* OpenForReading(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    const int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "rb");
+    if (!file)
+        ::close(fd);
+    return file;
+}
+
 }  // namespace
 
 void CEditorDlg::OnOpen()
@@ -51,9 +76,7 @@ void CEditorDlg::OnOpen()
     }
 
     const QString path = dlg.GetPathName();
-    // A folder opens for reading on this system but holds no file to read.
-    FILE* file = QFileInfo(path).isDir() ? nullptr
-                                         : std::fopen(QFile::encodeName(path).constData(), "rb");
+    FILE* file = OpenForReading(path);
     if (!file) {
         ShowCannotOpen(path);
         return;

@@ -290,6 +290,18 @@ TEST_F(FileCommandsTest, MissingFileIsReportedAndNothingIsCleared)
     EXPECT_EQ(m_edit->GetPixels(), editorBefore);
 }
 
+TEST_F(FileCommandsTest, NamedPipeWithoutWriterReadsAsAnEmptyFile)
+{
+    ASSERT_EQ(mkfifo(m_dir.file("pipe.kl").c_str(), 0644), 0);
+    FillSheet();
+    SeenMessageBox seen;
+    m_script.then(ChooseFile(m_dir.path(), "pipe.kl", 1))
+        .then(AnswerMessageBox(&seen, QMessageBox::Ok));
+    ClickOpen();  // returns: the open does not wait for a writer
+    EXPECT_EQ(seen.text, QStringLiteral("Fatal Error 0001"));
+    EXPECT_EQ(SheetPixels(), Bytes(kSheetBytes, 0));
+}
+
 TEST_F(FileCommandsTest, CancellingEitherDialogChangesNothing)
 {
     FillSheet();
