@@ -181,7 +181,9 @@ TEST_F(EditorDlgTest, ToolTipsShowBlackWithVioletTextAndEditFieldsKeepSystemColo
         }
     EXPECT_GT(black, img.width() * img.height() / 2);
     EXPECT_GT(violet, 0);
+    // Gone before the next test looks for the widget under a position.
     QToolTip::hideText();
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
 
     // Edit fields, also inside a dialog of the program, stay as the system draws them.
     QLineEdit edit(m_dlg->client());
