@@ -9,9 +9,12 @@
 #include "views/TileSheetWnd.h"
 
 #include <QApplication>
+#include <QHelpEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -94,7 +97,12 @@ TEST_F(EditorDlgTest, LayoutFollowsTemplate)
     EXPECT_EQ(m_dlg->size(), QSize(419, 195));
     EXPECT_EQ(m_dlg->font().family(), QStringLiteral("Arial"));
     EXPECT_EQ(m_dlg->font().pointSize(), 8);
-    EXPECT_FALSE(m_dlg->windowIcon().isNull());
+    const QImage icon(QStringLiteral(":/res/icon128.png"));
+    ASSERT_EQ(icon.size(), QSize(32, 32));
+    EXPECT_EQ(m_dlg->windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32),
+              icon.convertToFormat(QImage::Format_ARGB32));
+    // The framework's focus: the first control with a tab stop.
+    EXPECT_EQ(m_dlg->focusWidget(), Button(1013));
     const QPalette pal = m_dlg->palette();
     EXPECT_EQ(pal.color(QPalette::Window), QColor(0, 0, 0));
     EXPECT_EQ(pal.color(QPalette::WindowText), QColor(255, 0, 0));
@@ -147,6 +155,44 @@ TEST_F(EditorDlgTest, LayoutFollowsTemplate)
     EXPECT_EQ(g_nZoomStep, 0);
 }
 
+TEST_F(EditorDlgTest, ToolTipsShowBlackWithVioletTextAndEditFieldsKeepSystemColours)
+{
+    for (const ButtonCase& b : kButtons) {
+        QPushButton* button = Button(b.id);
+        const QPoint c = button->rect().center();
+        QHelpEvent help(QEvent::ToolTip, c, button->mapToGlobal(c));
+        QApplication::sendEvent(button, &help);
+        ProcessEvents();
+        ASSERT_TRUE(QToolTip::isVisible()) << b.text;
+        EXPECT_EQ(QToolTip::text(), QString::fromLatin1(b.tip));
+    }
+    QWidget* tip = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->inherits("QTipLabel") && w->isVisible())
+            tip = w;
+    ASSERT_TRUE(tip);
+    const QImage img = Grab(tip);
+    int black = 0;
+    int violet = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            black += img.pixel(x, y) == qRgb(0, 0, 0);
+            violet += img.pixel(x, y) == qRgb(200, 0, 255);
+        }
+    EXPECT_GT(black, img.width() * img.height() / 2);
+    EXPECT_GT(violet, 0);
+    // Gone before the next test looks for the widget under a position.
+    QToolTip::hideText();
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+
+    // Edit fields, also inside a dialog of the program, stay as the system draws them.
+    QLineEdit edit(m_dlg->client());
+    const QPalette system = QApplication::style()->standardPalette();
+    for (const auto role : {QPalette::Base, QPalette::Text})
+        EXPECT_EQ(edit.palette().color(role), system.color(role)) << role;
+    EXPECT_NE(edit.palette().color(QPalette::Base), QColor(0, 0, 0));
+}
+
 TEST_F(EditorDlgTest, ColourButtonPushesItselfAndSetsLevel)
 {
     const int ids[] = {1022, 1023, 1024, 1025};
@@ -164,6 +210,7 @@ TEST_F(EditorDlgTest, ColourButtonPushesItselfAndSetsLevel)
 
 TEST_F(EditorDlgTest, NewAskedNoKeepsAllYesBlanksSheetAndEditorButSelectionAndColour)
 {
+    ClickButton(1008);
     ClickButton(1024);
     ClickTile(3, 2);
     PaintCell(1, 1);
@@ -189,6 +236,8 @@ TEST_F(EditorDlgTest, NewAskedNoKeepsAllYesBlanksSheetAndEditorButSelectionAndCo
     EXPECT_EQ(m_sheet->Sheet().SelRow(), 2);
     EXPECT_TRUE(Button(1024)->isChecked());
     EXPECT_EQ(m_edit->Level(), 170);
+    EXPECT_EQ(g_nZoomStep, 1);
+    EXPECT_EQ(m_edit->size(), QSize(120, 104));
     const QRect frame = CTileSheetWnd::SelectionRect(m_sheet->size(), 3, 2);
     EXPECT_EQ(Grab(m_sheet).pixel(frame.topLeft()), qRgb(155, 0, 255));
 }
@@ -217,7 +266,14 @@ TEST_F(EditorDlgTest, ModifyWritesOnlySelectedTileAndAClickThereBringsItBack)
     PaintCell(3, 3);
     ClickTile(5, 3);
     EXPECT_EQ(m_edit->GetPixels(), written);
-    // The click took no undo copy: Undo gives the tile before the last stroke.
+
+    // A stroke, then a click on another tile: the click neither takes nor
+    // resets the undo copy, so Undo brings back the first tile as it was
+    // before the stroke.
+    PaintCell(3, 3);
+    ClickTile(0, 0);
+    EXPECT_EQ(m_edit->GetPixels(), Filled(0));
+    EXPECT_EQ(m_edit->UndoCopy(), written);
     ClickButton(1016);
     EXPECT_EQ(m_edit->GetPixels(), written);
 }
@@ -249,6 +305,33 @@ TEST_F(EditorDlgTest, ZoomShrinksEditorAroundFrameCentreAndComesBack)
         EXPECT_EQ(r.top() - kEditFrame.top(), kEditFrame.bottom() - r.bottom());
     }
     EXPECT_EQ(m_edit->geometry(), kEditFrame);
+}
+
+TEST_F(EditorDlgTest, SmallestZoomPaintsCellsAndLeavesBareFrameToBackground)
+{
+    ClickButton(1025);
+    for (int i = 0; i < 3; ++i)
+        ClickButton(1008);
+    const QRect r(116, 71, 16, 20);  // cells of 2 x 2, a strip of 4 rows below them
+    ASSERT_EQ(m_edit->geometry(), r);
+    QTest::mouseClick(m_edit, Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));    // byte 56
+    QTest::mouseClick(m_edit, Qt::LeftButton, Qt::NoModifier, QPoint(15, 15));  // byte 7
+    QTest::mouseClick(m_edit, Qt::LeftButton, Qt::NoModifier, QPoint(5, 17));   // row 8: no cell
+    TileBuffer expected = Filled(0);
+    expected[56] = expected[7] = 255;
+    EXPECT_EQ(m_edit->GetPixels(), expected);
+
+    const QImage img = Grab(m_dlg.get());
+    EXPECT_EQ(img.pixel(r.topLeft()), qRgb(155, 0, 255));
+    for (const QPoint p : {r.topRight(), r.bottomLeft(), r.bottomRight()})
+        EXPECT_EQ(img.pixel(p), qRgb(100, 0, 150)) << p.x() << "," << p.y();
+    EXPECT_EQ(img.pixel(r.topLeft() + QPoint(1, 1)), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(r.bottomRight() - QPoint(1, 1)), qRgb(255, 0, 0));
+    EXPECT_EQ(img.pixel(r.center()), qRgb(0, 0, 0));
+    // Where the full-size editor's frame was, the dialog's background shows.
+    for (const QPoint p : {kEditFrame.topLeft(), kEditFrame.bottomRight(), QPoint(115, 80),
+                           QPoint(132, 80)})
+        EXPECT_EQ(img.pixel(p), qRgb(0, 0, 0)) << p.x() << "," << p.y();
 }
 
 struct CursorCase
@@ -317,7 +400,13 @@ TEST_P(EditorDlgEnding, EndsModalRun)
     QTimer::singleShot(0, &dlg, [&dlg] {
         switch (GetParam()) {
         case Ending::Escape:
-            QTest::keyClick(&dlg, Qt::Key_Escape);
+            // The key goes to the focused button and reaches the dialog from there.
+            if (QWidget* focus = dlg.focusWidget()) {
+                QTest::keyClick(focus, Qt::Key_Escape);
+            } else {
+                ADD_FAILURE() << "no control has the focus";
+                dlg.reject();
+            }
             break;
         case Ending::CloseBox:
             dlg.close();

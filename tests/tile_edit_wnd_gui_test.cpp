@@ -119,6 +119,23 @@ TEST_F(TileEditWndTest, SecondButtonSwitchesModeWithNewUndoCopyAndOnlyItsRelease
     EXPECT_EQ(m_edit->CaptureMode(), 0);
 }
 
+TEST_F(TileEditWndTest, DragOutOfEditorPaintsOnlyInsideAndReleaseOutsideEndsIt)
+{
+    m_edit->SetColor(2);
+    QTest::mousePress(m_edit, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));  // byte 56
+    // Outside on every side: left, top, right edge (x = w), bottom edge (y = h).
+    for (const QPoint p : {QPoint(-1, 45), QPoint(45, -1), QPoint(160, 45), QPoint(45, 160),
+                           QPoint(-8, -8)})
+        QTest::mouseMove(m_edit, p);
+    EXPECT_EQ(m_edit->GetPixels(), With(0, {{56, 170}}));
+    EXPECT_EQ(m_edit->CaptureMode(), 1);
+    QTest::mouseMove(m_edit, QPoint(45, 45));  // back inside: byte 42
+    QTest::mouseRelease(m_edit, Qt::LeftButton, Qt::NoModifier, QPoint(-5, 5));
+    EXPECT_EQ(m_edit->CaptureMode(), 0);
+    QTest::mouseMove(m_edit, QPoint(85, 85));
+    EXPECT_EQ(m_edit->GetPixels(), With(0, {{56, 170}, {42, 170}}));
+}
+
 TEST_F(TileEditWndTest, FlipsAndUndo)
 {
     m_edit->Undo();  // nothing edited yet: black
