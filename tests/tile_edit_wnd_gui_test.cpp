@@ -42,12 +42,8 @@ protected:
 
     void Create(QSize client)
     {
-        m_host = std::make_unique<QWidget>();
-        m_host->resize(client + QSize(20, 20));
         m_edit = new CTileEditWnd;
-        m_edit->CreateView(QRect(QPoint(10, 10), client), m_host.get());
-        m_host->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_host.get()));
+        ASSERT_TRUE(ShowViewInHost(m_host, m_edit, client));
     }
 
     void Click(Qt::MouseButton button, QPoint pos)

@@ -23,12 +23,8 @@ protected:
 
     void Create(QSize client)
     {
-        m_host = std::make_unique<QWidget>();
-        m_host->resize(client + QSize(20, 20));
         m_view = new CTileSheetWnd;
-        m_view->CreateView(QRect(QPoint(10, 10), client), m_host.get());
-        m_host->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_host.get()));
+        ASSERT_TRUE(ShowViewInHost(m_host, m_view, client));
     }
 
     // A left press anywhere, (0, 0) included (QTest takes a null point for the centre).

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -96,4 +97,9 @@ void ProcessEvents()
 {
     QApplication::processEvents();
     QApplication::processEvents();
+}
+
+bool WaitExposed(QWidget* widget)
+{
+    return QTest::qWaitForWindowExposed(widget);
 }

@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 
 class QMessageBox;
 
@@ -57,6 +58,21 @@ struct SeenMessageBox
 // A handler that records the message box and clicks the given standard
 // button (a QMessageBox::StandardButton value).
 ModalScript::Handler AnswerMessageBox(SeenMessageBox* seen, int button);
+
+bool WaitExposed(QWidget* widget);
+
+// A fresh top-level host widget with `view` made its child by the view's own
+// CreateView, at (10, 10) with a client area of `client`, shown and exposed.
+// Returns false when the host never got exposed.
+template <class View>
+bool ShowViewInHost(std::unique_ptr<QWidget>& host, View* view, QSize client)
+{
+    host = std::make_unique<QWidget>();
+    host->resize(client + QSize(20, 20));
+    view->CreateView(QRect(QPoint(10, 10), client), host.get());
+    host->show();
+    return WaitExposed(host.get());
+}
 
 // Grabs a widget as it is drawn now, in device-independent pixels.
 QImage Grab(QWidget* widget);
