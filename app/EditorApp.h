@@ -1,5 +1,9 @@
 #pragma once
 
+// app/: the application, the main window with its commands (Open and Save
+// with the format operations and their options dialogs), and the About box.
+// Uses every folder below it: tiles/, formats/, platform/, views/, caption/.
+
 #include <QApplication>
 
 // The application: sets the look of all its windows, runs the main window

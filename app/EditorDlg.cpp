@@ -119,6 +119,7 @@ bool CEditorDlg::OnInitDialog()
     g_nZoomStep = 0;
     m_pSheetWnd = new CTileSheetWnd;
     m_pSheetWnd->CreateView(ControlRect(kIdSheetFrame), client());
+    connect(m_pSheetWnd, &CTileSheetWnd::TileClicked, this, &CEditorDlg::RefreshEditor);
 
     // C1, "Black": the editor's level at start.
     m_btnColor1.setChecked(true);

@@ -1,5 +1,10 @@
 #pragma once
 
+// formats/: the file codecs (tileset file, ROM image, ASM char map, DIB,
+// safe file writer) on FILE* streams and bytes. Plain C++, no Qt; uses only
+// tiles/. With tiles/ it is the core that the converter and the fuzz targets
+// link on their own.
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

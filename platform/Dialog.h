@@ -1,5 +1,10 @@
 #pragma once
 
+// platform/: a small layer over Qt with the window and framework services
+// the program is written against (dialogs and dialog units, data exchange,
+// message boxes, file dialog, window services). Uses Qt and the core
+// (tiles/, formats/), nothing above it.
+
 #include <QDialog>
 
 class CDataExchange;

@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 
+scripts/check-layers.sh
 scripts/setup.sh build-test -DKELVANE_WERROR=ON
 ctest --test-dir build-test --output-on-failure --parallel "$(nproc)"
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// tiles/: the tile sheet and the console's char encoding. Plain C++ with the
+// standard library only; uses no other folder.
+
 #include <array>
 #include <cstdint>
 

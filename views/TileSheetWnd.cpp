@@ -2,8 +2,6 @@
 
 #include "ViewPaint.h"
 
-#include "app/EditorDlg.h"
-
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -53,7 +51,6 @@ void CTileSheetWnd::mousePressEvent(QMouseEvent* event)
     if (rect().contains(x, y)) {
         m_sheet.Select(kSheetTiles * x / width(), kSheetTiles * y / height());
         update();
-        if (auto* dlg = qobject_cast<CEditorDlg*>(window()))
-            dlg->RefreshEditor();
+        emit TileClicked();
     }
 }

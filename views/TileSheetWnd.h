@@ -5,9 +5,9 @@
 #include <QWidget>
 
 // The tile sheet view: the whole tileset stretched over the view with a
-// frame around the selected tile. A left click selects the tile under it and
-// has the main window load it into the tile editor. The view holds the
-// tileset itself.
+// frame around the selected tile. A left click selects the tile under it,
+// asks for a repaint and then tells the owner (TileClicked), which loads the
+// tile into the tile editor. The view holds the tileset itself.
 class CTileSheetWnd : public QWidget
 {
     Q_OBJECT
@@ -36,6 +36,10 @@ public:
     // The frame around tile (col, row) for a client area of the given size,
     // right and bottom edges exclusive.
     static QRect SelectionRect(const QSize& client, int col, int row);
+
+signals:
+    // A left click selected a tile; the selection is already set.
+    void TileClicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,5 +1,9 @@
 #pragma once
 
+// views/: the tile sheet view and the tile editor. Use Qt, tiles/ and
+// platform/; they tell their owner what happened through signals and never
+// include the main window.
+
 #include <QColor>
 #include <QImage>
 #include <QRect>
