@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace {
 
 bool IsBlank(QChar c)
@@ -95,9 +97,10 @@ bool ParseSignedDecimal(const QString& text, int& value)
     std::uint64_t magnitude = 0;
     if (!ScanDecimal(text, true, negative, magnitude))
         return false;
+    // Beyond the 32-bit range the number becomes the nearest 32-bit value,
+    // as the C library's conversion gives it; the range check then judges it.
     const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
-    if (magnitude > limit)
-        return false;
+    magnitude = std::min(magnitude, limit);
     const long long signedValue = negative ? -static_cast<long long>(magnitude)
                                            : static_cast<long long>(magnitude);
     value = static_cast<int>(signedValue);
@@ -110,9 +113,7 @@ bool ParseUnsignedDecimal(const QString& text, std::uint32_t& value)
     std::uint64_t magnitude = 0;
     if (!ScanDecimal(text, false, negative, magnitude))
         return false;
-    if (magnitude > 0xFFFFFFFFu)
-        return false;
-    value = static_cast<std::uint32_t>(magnitude);
+    value = static_cast<std::uint32_t>(std::min<std::uint64_t>(magnitude, 0xFFFFFFFFu));
     return true;
 }
 

@@ -42,11 +42,13 @@ private:
 };
 
 // An edit holding a signed decimal number (32-bit). Blanks and tabs around
-// the number are allowed; anything else, or a number outside the 32-bit
-// range, is refused with "Introduzca un número entero.".
+// the number are allowed; anything else is refused with "Introduzca un número
+// entero.". A number beyond the 32-bit range is stored as the nearest 32-bit
+// value, for the range check to judge.
 void DDX_Text(CDataExchange* pDX, QLineEdit* edit, int& value);
-// An edit holding an unsigned decimal number (0 to 4,294,967,295); a minus
-// sign is refused, with "Introduzca un número entero positivo.".
+// An edit holding an unsigned decimal number (0 to 4,294,967,295, larger ones
+// stored as 4,294,967,295); a minus sign is refused, with "Introduzca un
+// número entero positivo.".
 void DDX_Text(CDataExchange* pDX, QLineEdit* edit, std::uint32_t& value);
 
 // Range checks on the value that the preceding DDX_ call stored: outside
@@ -61,7 +63,8 @@ void DDV_MinMaxUInt(CDataExchange* pDX, std::uint32_t value, std::uint32_t minVa
 void DDX_Radio(CDataExchange* pDX, QRadioButton* button, int& value);
 
 // The edits' number syntax: blanks and tabs, an optional sign, decimal
-// digits, blanks and tabs. True and the number when the text is one that
-// fits; false otherwise (value untouched). The unsigned form takes no minus.
+// digits, blanks and tabs. True and the number, clamped to the type's range,
+// when the text is one; false otherwise (value untouched). The unsigned form
+// takes no minus.
 bool ParseSignedDecimal(const QString& text, int& value);
 bool ParseUnsignedDecimal(const QString& text, std::uint32_t& value);

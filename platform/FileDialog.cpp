@@ -3,8 +3,34 @@
 #include "MessageBox.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
+
+namespace {
+
+// Choosing a file type in the save form leaves the name as typed: the type
+// chooses the format, and the extension rule alone decides the file name.
+// Qt's own dialog rewrites a typed suffix to the new type's on every choice,
+// so its reaction to the type list is taken over here: the type is applied
+// as Qt would, then the name is put back.
+void KeepTypedNameOnTypeChange(QFileDialog& dlg)
+{
+    auto* types = dlg.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* name = dlg.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!types || !name)
+        return;
+    QObject::disconnect(types, &QComboBox::activated, &dlg, nullptr);
+    QObject::connect(types, &QComboBox::activated, &dlg, [&dlg, types, name](int index) {
+        const QString typed = name->text();
+        dlg.selectNameFilter(types->itemText(index));
+        if (name->text() != typed)
+            name->setText(typed);
+    });
+}
+
+}  // namespace
 
 CFileDialog::CFileDialog(bool bOpenFileDialog, const QString& defExt, const QString& fileName,
                          unsigned flags, const QString& filter, QWidget* parent)
@@ -67,6 +93,8 @@ int CFileDialog::DoModal()
         dlg.setNameFilters(m_filters);
         dlg.selectNameFilter(m_filters.first());
     }
+    if (!m_bOpen)
+        KeepTypedNameOnTypeChange(dlg);
     if (!m_fileName.isEmpty())
         dlg.selectFile(m_fileName);
     dlg.setWindowTitle(m_bOpen ? QStringLiteral("Open") : QStringLiteral("Save As"));

@@ -1,8 +1,47 @@
 #include "MessageBox.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
+
+namespace {
+
+// A box that, when made buttons-only, only its buttons end: Esc does nothing
+// and the window has no close button (a close request from the window system
+// is refused).
+class CProgramBox : public QMessageBox
+{
+public:
+    CProgramBox(QWidget* owner, bool buttonsOnly) : QMessageBox(owner), m_bButtonsOnly(buttonsOnly)
+    {
+        if (buttonsOnly)
+            setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint) &
+                           ~Qt::WindowCloseButtonHint);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (m_bButtonsOnly && event->matches(QKeySequence::Cancel))
+            event->accept();
+        else
+            QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (m_bButtonsOnly)
+            event->ignore();
+        else
+            QMessageBox::closeEvent(event);
+    }
+
+private:
+    bool m_bButtonsOnly;
+};
+
+}  // namespace
 
 QString AppTitle()
 {
@@ -16,7 +55,9 @@ int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsi
     if (!owner)
         owner = QApplication::activeWindow();
 
-    QMessageBox box(owner);
+    const bool yesNo = (type & 0x0F) == MB_YESNO;
+    // A Yes/No question has no way out but its two buttons.
+    CProgramBox box(owner, yesNo);
     box.setWindowTitle(caption);
     box.setText(text);
     box.setTextFormat(Qt::PlainText);
@@ -33,10 +74,9 @@ int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsi
         break;
     }
 
-    if ((type & 0x0F) == MB_YESNO) {
+    if (yesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
@@ -52,7 +92,7 @@ int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsi
     case QMessageBox::Ok:
         return IDOK;
     default:
-        return (type & 0x0F) == MB_YESNO ? IDNO : IDOK;
+        return yesNo ? IDNO : IDOK;
     }
 }
 

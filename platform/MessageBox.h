@@ -27,7 +27,9 @@ QString AppTitle();
 
 // A modal message box owned by `owner` (or, when null, by the application's
 // active window) with the given text, caption, buttons and icon. Returns the
-// IDxxx of the button that ended it (IDNO/IDCANCEL when closed otherwise).
+// IDxxx of the button that ended it. A Yes/No box ends only through its
+// buttons (Enter takes the default Yes; Esc and closing the window do
+// nothing); an OK box also ends with Esc or by closing, as OK.
 int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned type);
 
 // The application's standard message box: the text, an OK button, the

@@ -11,6 +11,7 @@
 #include "views/TileEditWnd.h"
 #include "views/TileSheetWnd.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -434,26 +435,35 @@ TEST_F(FileCommandsTest, DibSaveAndOpenWithMedianAndAdjustTiles)
     ASSERT_EQ(ReadFileBytes(m_dir.file("sheet.dib")).size(), 17462u);
     const Bytes saved = SheetPixels();
 
-    bool partnersCleared = false;
-    m_script.then(ChooseFile(m_dir.path(), "sheet.dib", 2)).then([&](QWidget* w) {
-        auto radio = [w](int id) { return w->findChild<QRadioButton*>(QString::number(id)); };
-        ASSERT_TRUE(radio(1020) && radio(1021) && radio(1022) && radio(1023));
-        EXPECT_TRUE(radio(1021)->isChecked());
-        EXPECT_TRUE(radio(1023)->isChecked());
-        QTest::mouseClick(radio(1020), Qt::LeftButton, Qt::NoModifier, QPoint(6, radio(1020)->height() / 2));
-        QTest::mouseClick(radio(1022), Qt::LeftButton, Qt::NoModifier, QPoint(6, radio(1022)->height() / 2));
-        partnersCleared = radio(1020)->isChecked() && !radio(1021)->isChecked() &&
-                          radio(1022)->isChecked() && !radio(1023)->isChecked();
-        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("IDOK")), Qt::LeftButton);
-    });
-    ClickOpen();
-    EXPECT_TRUE(partnersCleared);
+    // The options dialog ended with OK, then with Esc: the choices shown are
+    // used either way.
+    for (const bool viaEscape : {false, true}) {
+        bool partnersCleared = false;
+        m_script.then(ChooseFile(m_dir.path(), "sheet.dib", 2)).then([&](QWidget* w) {
+            auto radio = [w](int id) { return w->findChild<QRadioButton*>(QString::number(id)); };
+            ASSERT_TRUE(radio(1020) && radio(1021) && radio(1022) && radio(1023));
+            EXPECT_TRUE(radio(1021)->isChecked());
+            EXPECT_TRUE(radio(1023)->isChecked());
+            QTest::mouseClick(radio(1020), Qt::LeftButton, Qt::NoModifier, QPoint(6, radio(1020)->height() / 2));
+            QTest::mouseClick(radio(1022), Qt::LeftButton, Qt::NoModifier, QPoint(6, radio(1022)->height() / 2));
+            partnersCleared = radio(1020)->isChecked() && !radio(1021)->isChecked() &&
+                              radio(1022)->isChecked() && !radio(1023)->isChecked();
+            if (viaEscape)
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w,
+                                Qt::Key_Escape);
+            else
+                QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("IDOK")), Qt::LeftButton);
+        });
+        ClickOpen();
+        EXPECT_TRUE(m_script.done()) << viaEscape;
+        EXPECT_TRUE(partnersCleared) << viaEscape;
 
-    // Median of the red ramp: 0, 85 and 170 become 0, 255 becomes 85; a
-    // 128 x 128 picture lands the same way under both restoring methods.
-    const Bytes now = SheetPixels();
-    for (int i = 0; i < kSheetBytes; ++i)
-        ASSERT_EQ(now[i], saved[i] == 255 ? 85 : 0) << "pixel " << i;
+        // Median of the red ramp: 0, 85 and 170 become 0, 255 becomes 85; a
+        // 128 x 128 picture lands the same way under both restoring methods.
+        const Bytes now = SheetPixels();
+        for (int i = 0; i < kSheetBytes; ++i)
+            ASSERT_EQ(now[i], saved[i] == 255 ? 85 : 0) << "pixel " << i << ", Esc " << viaEscape;
+    }
 }
 
 TEST_F(FileCommandsTest, DibOpenWithDefaultsRestoresTheSheet)

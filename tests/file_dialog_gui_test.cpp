@@ -6,9 +6,11 @@
 #include "support/GuiTest.h"
 #include "support/TestFiles.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -136,6 +138,32 @@ TEST(FileDialog, SaveFormAsksBeforeReplacingTheNameAsTyped)
         }
     }
     EXPECT_EQ(ReadFileBytes(dir.file("tiles.kl")), Bytes{1});
+}
+
+TEST(FileDialog, ChoosingATypeLeavesTheTypedNameAsTyped)
+{
+    TempDir dir;
+    CFileDialog dlg(false, QString(), QString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                    QString::fromLatin1(kSaveFilter));
+    QString shown;
+    ModalScript script;
+    script.then([&](QWidget* w) {
+        auto* fd = qobject_cast<QFileDialog*>(w);
+        ASSERT_TRUE(fd);
+        fd->setDirectory(QString::fromStdString(dir.path()));
+        auto* name = fd->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* types = fd->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_TRUE(name && types);
+        QTest::keyClicks(name, QStringLiteral("tiles.bin"));
+        types->setFocus();
+        QTest::keyClick(types, Qt::Key_Down);  // "DIB Format", as the user picks it
+        shown = name->text();
+        QMetaObject::invokeMethod(fd, "accept", Qt::DirectConnection);
+    });
+    ASSERT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(shown, QStringLiteral("tiles.bin"));
+    EXPECT_EQ(dlg.GetFilterIndex(), 2);
+    EXPECT_EQ(dlg.GetPathName(), QString::fromStdString(dir.file("tiles.bin")));
 }
 
 }  // namespace

@@ -26,11 +26,12 @@ TEST(AfxMessageBox, TextOkExclamationAndTheExecutablesNameAsCaption)
     EXPECT_EQ(seen.buttons, int(QMessageBox::Ok));
 }
 
-enum class Answer { Yes, No, Escape };
-
+// A question is answered with a button, or from the keyboard after Esc and a
+// close request, which must both leave it open.
 struct QuestionCase
 {
-    Answer answer;
+    int button;       // QMessageBox::StandardButton to click, or 0: keyboard
+    Qt::Key key;      // the key that answers then
     int result;
 };
 
@@ -38,7 +39,7 @@ class QuestionBox : public ::testing::TestWithParam<QuestionCase>
 {
 };
 
-TEST_P(QuestionBox, YesNoQuestionReturnsTheButtonAndIsOwnedByTheGivenWindow)
+TEST_P(QuestionBox, OnlyYesAndNoEndTheQuestionWhichIsOwnedByTheGivenWindow)
 {
     QWidget owner;
     owner.show();
@@ -47,40 +48,44 @@ TEST_P(QuestionBox, YesNoQuestionReturnsTheButtonAndIsOwnedByTheGivenWindow)
     ModalScript script;
     QWidget* boxOwner = nullptr;
     SeenMessageBox seen;
-    const Answer answer = GetParam().answer;
+    bool openAfterEscAndClose = false;
+    bool closeButton = true;
+    const QuestionCase c = GetParam();
     script.then([&](QWidget* w) {
         boxOwner = w->parentWidget();
-        switch (answer) {
-        case Answer::Yes:
-            AnswerMessageBox(&seen, QMessageBox::Yes)(w);
-            break;
-        case Answer::No:
-            AnswerMessageBox(&seen, QMessageBox::No)(w);
-            break;
-        case Answer::Escape:
-            seen.seen = true;
-            seen.title = w->windowTitle();
-            QTest::keyClick(w, Qt::Key_Escape);
-            break;
+        closeButton = w->windowFlags().testFlag(Qt::WindowCloseButtonHint);
+        if (c.button) {
+            AnswerMessageBox(&seen, c.button)(w);
+            return;
         }
+        seen.title = w->windowTitle();
+        QTest::keyClick(w, Qt::Key_Escape);
+        w->close();
+        openAfterEscAndClose = w->isVisible();
+        QTest::keyClick(w, c.key);
     });
     EXPECT_EQ(MessageBox(&owner, QStringLiteral("Do you really want to quit?"),
                          QStringLiteral("Kelvane"), MB_YESNO | MB_ICONQUESTION),
-              GetParam().result);
+              c.result);
     EXPECT_TRUE(script.done());
     EXPECT_EQ(script.unexpected(), 0);
     EXPECT_EQ(boxOwner, &owner);
+    EXPECT_FALSE(closeButton);
     EXPECT_EQ(seen.title, QStringLiteral("Kelvane"));
-    if (answer != Answer::Escape) {
+    if (c.button) {
         EXPECT_EQ(seen.text, QStringLiteral("Do you really want to quit?"));
         EXPECT_EQ(seen.icon, int(QMessageBox::Question));
         EXPECT_EQ(seen.buttons, int(QMessageBox::Yes | QMessageBox::No));
+    } else {
+        EXPECT_TRUE(openAfterEscAndClose);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, QuestionBox,
-                         ::testing::Values(QuestionCase{Answer::Yes, IDYES},
-                                           QuestionCase{Answer::No, IDNO},
-                                           QuestionCase{Answer::Escape, IDNO}));
+                         ::testing::Values(QuestionCase{QMessageBox::Yes, Qt::Key_unknown, IDYES},
+                                           QuestionCase{QMessageBox::No, Qt::Key_unknown, IDNO},
+                                           QuestionCase{0, Qt::Key_Return, IDYES},
+                                           QuestionCase{0, Qt::Key_Y, IDYES},
+                                           QuestionCase{0, Qt::Key_N, IDNO}));
 
 }  // namespace

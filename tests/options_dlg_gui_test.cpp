@@ -179,6 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CountCase{"1", nullptr, 1}, CountCase{"256", nullptr, 256},
                       CountCase{"0", kCountRange, 0}, CountCase{"257", kCountRange, 257},
                       CountCase{"-3", kCountRange, -3}, CountCase{"abc", kNotInt, 256},
+                      CountCase{"99999999999", kCountRange, 2147483647},
                       CountCase{"12a", kNotInt, 256}, CountCase{"", kNotInt, 256}));
 
 TEST(AsmExportDlg, OpensShowing256AndEscOrCloseBoxKeepIt)
@@ -262,7 +263,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RomCase{"4097", "1", kStartRange, "1019", 4097u, 0},
                       RomCase{"5000", "0", kStartRange, "1019", 5000u, 0},
                       RomCase{"-1", "1", kNotUInt, "1019", 0u, 0},
-                      RomCase{"4294967296", "1", kNotUInt, "1019", 0u, 0},
+                      RomCase{"4294967296", "1", kStartRange, "1019", 4294967295u, 0},
                       RomCase{"x", "y", kNotUInt, "1019", 0u, 0},
                       RomCase{"10", "x", kNotInt, "1018", 10u, 0},
                       RomCase{"10", "0", kCountRange, "1018", 10u, 0},
