@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include <sys/types.h>
+
 #include "tiles/CharCodec.h"
 
 namespace {
@@ -52,24 +54,61 @@ void SetU32(std::uint8_t* p, std::uint32_t v)
         p[i] = std::uint8_t(v >> (8 * i));
 }
 
-// Reads `count` bytes, keeps the first `keep` of them (keep <= count) in dest
-// and throws the rest away in small pieces. A size stated in a header thus
-// costs no memory: only the bytes that are really there are ever read, and a
-// stream that ends early simply fails the read. False when the stream ends
-// (or fails) before `count` bytes.
-bool ReadKeeping(FILE* f, std::uint8_t* dest, std::uint64_t keep, std::uint64_t count)
+// The stream a DIB is read from. What is not kept is skipped: on a file by
+// seeking, after checking that the bytes skipped are really there (so a
+// file that ends early fails where reading through would have), on a pipe
+// by reading and throwing them away in small pieces. A size stated in a
+// header thus costs neither memory nor, on a file, the time to read it.
+class CDibSource
 {
-    if (keep > 0 && std::fread(dest, 1, keep, f) != keep)
-        return false;
-    std::uint8_t scrap[8192];
-    for (std::uint64_t rest = count - keep; rest > 0;) {
-        const std::size_t piece = std::size_t(std::min<std::uint64_t>(rest, sizeof scrap));
-        if (std::fread(scrap, 1, piece, f) != piece)
-            return false;
-        rest -= piece;
+public:
+    explicit CDibSource(FILE* f) : m_f(f)
+    {
+        const off_t at = ftello(f);
+        if (at < 0 || fseeko(f, 0, SEEK_END) != 0)
+            return;
+        const off_t end = ftello(f);
+        if (fseeko(f, at, SEEK_SET) == 0 && end >= at) {
+            m_bSeekable = true;
+            m_pos = std::uint64_t(at);
+            m_end = std::uint64_t(end);
+        }
     }
-    return true;
-}
+
+    // Reads `count` bytes and keeps the first `keep` of them (keep <= count)
+    // in dest. False when the stream ends (or fails) before `count` bytes.
+    bool ReadKeeping(std::uint8_t* dest, std::uint64_t keep, std::uint64_t count)
+    {
+        if (keep > 0 && std::fread(dest, 1, keep, m_f) != keep)
+            return false;
+        return Skip(count - keep, keep);
+    }
+
+private:
+    bool Skip(std::uint64_t rest, std::uint64_t justRead)
+    {
+        if (m_bSeekable) {
+            m_pos += justRead;
+            if (rest > m_end - std::min(m_pos, m_end))
+                return false;
+            m_pos += rest;
+            return rest == 0 || fseeko(m_f, off_t(m_pos), SEEK_SET) == 0;
+        }
+        std::uint8_t scrap[8192];
+        while (rest > 0) {
+            const std::size_t piece = std::size_t(std::min<std::uint64_t>(rest, sizeof scrap));
+            if (std::fread(scrap, 1, piece, m_f) != piece)
+                return false;
+            rest -= piece;
+        }
+        return true;
+    }
+
+    FILE* m_f;
+    bool m_bSeekable = false;
+    std::uint64_t m_pos = 0;  // the stream's position, when seekable
+    std::uint64_t m_end = 0;  // the file's size, when seekable
+};
 
 // Stored row `row` of the picture contributes `length` pixels, its first
 // ones, to the sheet's pixel array from index `start` on.
@@ -137,8 +176,9 @@ std::array<std::uint8_t, 256> LevelTable(bool median, const std::uint8_t* block,
 // every check and read has passed.
 std::string ReadDibFile(FILE* f, CTileSheet& sheet, const DibImportOptions& options)
 {
+    CDibSource source(f);
     std::uint8_t fileHeader[kFileHeaderBytes];
-    if (std::fread(fileHeader, 1, sizeof fileHeader, f) != sizeof fileHeader)
+    if (!source.ReadKeeping(fileHeader, sizeof fileHeader, sizeof fileHeader))
         return kFileHeaderError;
     if (GetU16(fileHeader) != kTypeBM)
         return kInvalidFile;
@@ -151,7 +191,7 @@ std::string ReadDibFile(FILE* f, CTileSheet& sheet, const DibImportOptions& opti
         return kHeaderBlockError;
     std::array<std::uint8_t, kHeaderBlockBytes> block{};
     const std::uint32_t blockKept = std::min(blockBytes, kHeaderBlockBytes);
-    if (!ReadKeeping(f, block.data(), blockKept, blockBytes))
+    if (!source.ReadKeeping(block.data(), blockKept, blockBytes))
         return kHeaderBlockError;
     if (blockBytes < kTestedFieldsBytes)
         return kInvalidFile;
@@ -182,10 +222,10 @@ std::string ReadDibFile(FILE* f, CTileSheet& sheet, const DibImportOptions& opti
         const Run run = PlacementOfRow(options.adjustTiles, std::uint32_t(width), rowsPlaced);
         if (run.length == 0)
             break;
-        if (!ReadKeeping(f, &stored[run.start], run.length, rowLength))
+        if (!source.ReadKeeping(&stored[run.start], run.length, rowLength))
             return kPixelsError;
     }
-    if (!ReadKeeping(f, nullptr, 0, (std::uint64_t(height) - rowsPlaced) * rowLength))
+    if (!source.ReadKeeping(nullptr, 0, (std::uint64_t(height) - rowsPlaced) * rowLength))
         return kPixelsError;
 
     const std::array<std::uint8_t, 256> levels = LevelTable(options.median, block.data(), blockKept);

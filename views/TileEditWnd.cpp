@@ -114,7 +114,7 @@ bool CTileEditWnd::event(QEvent* event)
 void CTileEditWnd::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    PaintLevelView(painter, size(), m_tile.data(), kTilePixels, kTilePixels);
+    PaintLevelView(painter, size(), m_picture, m_tile.data(), kTilePixels, kTilePixels);
 }
 
 void CTileEditWnd::mousePressEvent(QMouseEvent* event)

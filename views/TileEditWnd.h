@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tiles/TileSheet.h"
+#include "views/ViewPaint.h"
 
 #include <QWidget>
 
@@ -63,4 +64,5 @@ private:
     TileBuffer m_undo;
     int m_nCapture = 0;
     int m_nLevel = 0;
+    CLevelImage m_picture;  // the levels as last painted
 };

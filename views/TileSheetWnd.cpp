@@ -34,7 +34,7 @@ QRect CTileSheetWnd::SelectionRect(const QSize& client, int col, int row)
 void CTileSheetWnd::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    PaintLevelView(painter, size(), m_sheet.GetPixels(), kSheetPixels, kSheetPixels);
+    PaintLevelView(painter, size(), m_picture, m_sheet.GetPixels(), kSheetPixels, kSheetPixels);
     Draw3dFrame(painter, SelectionRect(size(), m_sheet.SelCol(), m_sheet.SelRow()));
 }
 

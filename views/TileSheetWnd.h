@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tiles/TileSheet.h"
+#include "views/ViewPaint.h"
 
 #include <QWidget>
 
@@ -47,4 +48,5 @@ protected:
 
 private:
     CTileSheet m_sheet;
+    CLevelImage m_picture;  // the levels as last painted
 };

@@ -9,6 +9,7 @@
 #include <QRect>
 
 #include <cstdint>
+#include <vector>
 
 class QPainter;
 
@@ -16,10 +17,22 @@ class QPainter;
 inline const QColor kFrameLight(155, 0, 255);  // top and left edges
 inline const QColor kFrameDark(100, 0, 150);   // bottom and right edges
 
-// An 8-bit image of width x height pixel levels shown through the red ramp.
+// An RGB32 image of width x height pixel levels shown through the red ramp.
 // The levels come in bottom-up row order (the first row given is the bottom
 // row of the image), as the tile sheet and tile buffers keep them.
 QImage BottomUpLevelImage(const std::uint8_t* levels, int width, int height);
+
+// A view's picture: BottomUpLevelImage of its levels, made again only when
+// the levels differ from those it was last made from.
+class CLevelImage
+{
+public:
+    const QImage& Get(const std::uint8_t* levels, int width, int height);
+
+private:
+    std::vector<std::uint8_t> m_levels;
+    QImage m_image;
+};
 
 // Draws the image stretched into the target rectangle, every source pixel
 // copied unchanged (no smoothing). Nothing is drawn into an empty target.
@@ -31,6 +44,7 @@ void DrawStretched(QPainter& painter, const QImage& image, const QRect& target);
 void Draw3dFrame(QPainter& painter, const QRect& rect);
 
 // Paints a view: the levels stretched into (1, 1, w - 2, h - 2) of the
-// widget's client area, then the frame around the whole client area.
-void PaintLevelView(QPainter& painter, const QSize& client, const std::uint8_t* levels, int width,
-                    int height);
+// widget's client area, then the frame around the whole client area. The
+// picture comes from (and is kept in) the view's `picture`.
+void PaintLevelView(QPainter& painter, const QSize& client, CLevelImage& picture,
+                    const std::uint8_t* levels, int width, int height);
