@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -43,6 +44,11 @@ const DrawCase kDrawCases[] = {
     {"missing pushed image", 152, 9999, {22, 25}, Act::Highlight, false, 152},
     {"missing up image stops loading", 9999, 147, {22, 25}, Act::Highlight, false, 0},
 };
+
+void PrintTo(const DrawCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class BitmapButtonDraw : public ::testing::TestWithParam<DrawCase>
 {

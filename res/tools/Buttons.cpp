@@ -246,8 +246,8 @@ QImage Cross()
 QImage UndoArrow()
 {
     QImage l = Layer(kCommand);
-    const Shape arrow = Union({Rect(2, 7, 9.5, 11), Arc(9, 14, 3, 7, 0, 90),
-                               Triangle({8, 13.5}, {20, 13.5}, {14, 20})});
+    const Shape arrow = Union({Rect(2, 6, 8.5, 11), Arc(8.5, 14, 3, 8, 0, 90),
+                               Triangle({8, 14}, {19.5, 14}, {14, 20.5})});
     Paint(l, arrow, kWhite);
     Paint(l, Inside(arrow), kRed);
     return l;
@@ -299,6 +299,17 @@ struct SphereShades
     QRgb shadow, body, lit, shine;
 };
 
+// The ramp's shade at t from -1 (dark) over 0 (mid) to 1 (light).
+QRgb Blend(Ramp ramp, double t)
+{
+    const QRgb from = ramp.mid;
+    const QRgb to = t < 0 ? ramp.dark : ramp.light;
+    const double f = std::abs(t);
+    auto mix = [f](int a, int b) { return int(std::lround(a + (b - a) * f)); };
+    return qRgb(mix(qRed(from), qRed(to)), mix(qGreen(from), qGreen(to)),
+                mix(qBlue(from), qBlue(to)));
+}
+
 // A shaded sphere lit from the upper left in a ring: blue-grey and raised
 // when up, violet and sunk in when pushed.
 QImage Sphere(SphereShades s, bool pushed)
@@ -325,7 +336,7 @@ QImage Sphere(SphereShades s, bool pushed)
                 double facing = (-dx - dy) / (d * std::numbers::sqrt2);
                 if (pushed)
                     facing = -facing;
-                out.setPixel(x, y, facing > 0.4 ? ring.light : facing < -0.4 ? ring.dark : ring.mid);
+                out.setPixel(x, y, Blend(ring, std::round(facing * 2) / 2));
             }
         }
     return out;
