@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <cstdio>
 #include <QIcon>
+#include <QPointer>
 
 class CTileEditWnd;
 class CTileSheetWnd;
@@ -107,5 +108,6 @@ private:
 
     QCursor m_hCursorEdit;   // cursor 162
     QCursor m_hCursorSheet;  // cursor 163
-    QWidget* m_pLastControl = nullptr;
+    // The template's last control with a tab stop (null once it has gone).
+    QPointer<QWidget> m_pLastControl;
 };

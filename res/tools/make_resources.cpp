@@ -3,6 +3,7 @@
 //   cursor162.png  32 x 32 editing cursor (a pencil), hot spot (0, 0) at its tip
 //   cursor163.png  32 x 32 selection cursor (a cross-hair with a tile box), hot spot (9, 8)
 //   icon128.png    32 x 32 program icon: the console's headset in red on black
+// and the buttons' images, bitmap<id>.bmp (Buttons.h).
 #include "Buttons.h"
 
 #include <QColor>
