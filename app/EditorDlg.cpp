@@ -1,5 +1,6 @@
 #include "EditorDlg.h"
 
+#include "platform/DataExchange.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
 #include "views/TileEditWnd.h"
@@ -8,6 +9,7 @@
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPushButton>
 
 #include <array>
 
@@ -39,16 +41,16 @@ CEditorDlg::CEditorDlg(QWidget* parent)
     SetTemplateSize(kTemplateCx, kTemplateCy);
 
     // The controls in template (tab) order.
-    AddButton(m_btnNew, 1013, "New", 5, 5, 15, 15);
-    AddButton(m_btnOpen, 1000, "Open", 5, 20, 15, 15);
-    AddButton(m_btnSave, 1002, "Save", 5, 35, 15, 15);
-    AddButton(m_btnAbout, 1011, "About", 5, 60, 15, 15);
-    AddButton(m_btnExit, 1007, "Exit", 5, 75, 15, 15);
-    AddButton(m_btnUndo, 1016, "Undo", 5, 100, 15, 15);
-    AddButton(m_btnZoom, 1008, "Zoom", 20, 100, 15, 15);
-    AddButton(m_btnHFlip, 1014, "HFlip", 35, 100, 15, 15);
-    AddButton(m_btnVFlip, 1015, "VFlip", 50, 100, 15, 15);
-    AddButton(m_btnModify, 1017, "Modify", 95, 100, 45, 15);
+    AddButton(1013, "New", 5, 5, 15, 15);
+    AddButton(1000, "Open", 5, 20, 15, 15);
+    AddButton(1002, "Save", 5, 35, 15, 15);
+    AddButton(1011, "About", 5, 60, 15, 15);
+    AddButton(1007, "Exit", 5, 75, 15, 15);
+    AddButton(1016, "Undo", 5, 100, 15, 15);
+    AddButton(1008, "Zoom", 20, 100, 15, 15);
+    AddButton(1014, "HFlip", 35, 100, 15, 15);
+    AddButton(1015, "VFlip", 50, 100, 15, 15);
+    AddButton(1017, "Modify", 95, 100, 45, 15);
     // The two frames only lend their rectangles to the views; never shown.
     for (const auto& [id, x, y, cx, cy] : {std::array{kIdEditFrame, 25, 5, 115, 90},
                                            std::array{kIdSheetFrame, 145, 5, 130, 110}}) {
@@ -56,10 +58,10 @@ CEditorDlg::CEditorDlg(QWidget* parent)
         AddControl(frame, id, x, y, cx, cy);
         frame->hide();
     }
-    AddButton(m_btnColor1, 1022, "C1", 70, 95, 10, 10);
-    AddButton(m_btnColor2, 1023, "C2", 80, 95, 10, 10);
-    AddButton(m_btnColor3, 1024, "C3", 70, 105, 10, 10);
-    AddButton(m_btnColor4, 1025, "C4", 80, 105, 10, 10);
+    AddButton(1022, "C1", 70, 95, 10, 10);
+    AddButton(1023, "C2", 80, 95, 10, 10);
+    AddButton(1024, "C3", 70, 105, 10, 10);
+    AddButton(1025, "C4", 80, 105, 10, 10);
     // Separator lines: white rectangles.
     for (const int y : {54, 95}) {
         auto* line = new QWidget(client());
@@ -69,9 +71,6 @@ CEditorDlg::CEditorDlg(QWidget* parent)
         line->setPalette(pal);
         line->setAutoFillBackground(true);
     }
-    // The colour buttons hold their pushed state between clicks.
-    for (QPushButton* b : {&m_btnColor1, &m_btnColor2, &m_btnColor3, &m_btnColor4})
-        b->setCheckable(true);
 }
 
 CEditorDlg::~CEditorDlg() = default;
@@ -88,11 +87,28 @@ void CEditorDlg::AddControl(QWidget* w, int id, int x, int y, int cx, int cy)
     }
 }
 
-void CEditorDlg::AddButton(QPushButton& button, int id, const char* text, int x, int y, int cx,
-                           int cy)
+void CEditorDlg::AddButton(int id, const char* text, int x, int y, int cx, int cy)
 {
-    button.setText(QString::fromLatin1(text));
-    AddControl(&button, id, x, y, cx, cy);
+    AddControl(new QPushButton(QString::fromLatin1(text), client()), id, x, y, cx, cy);
+}
+
+void CEditorDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, 1025, m_btnColor4);
+    DDX_Control(pDX, 1024, m_btnColor3);
+    DDX_Control(pDX, 1023, m_btnColor2);
+    DDX_Control(pDX, 1022, m_btnColor1);
+    DDX_Control(pDX, 1008, m_btnZoom);
+    DDX_Control(pDX, 1015, m_btnVFlip);
+    DDX_Control(pDX, 1016, m_btnUndo);
+    DDX_Control(pDX, 1002, m_btnSave);
+    DDX_Control(pDX, 1000, m_btnOpen);
+    DDX_Control(pDX, 1013, m_btnNew);
+    DDX_Control(pDX, 1017, m_btnModify);
+    DDX_Control(pDX, 1014, m_btnHFlip);
+    DDX_Control(pDX, 1007, m_btnExit);
+    DDX_Control(pDX, 1011, m_btnAbout);
 }
 
 QWidget* CEditorDlg::Control(int id) const
@@ -108,7 +124,22 @@ QRect CEditorDlg::ControlRect(int id) const
 
 bool CEditorDlg::OnInitDialog()
 {
-    // The buttons' images are loaded here, before the base initialisation.
+    // Each button's up and pushed image, before the base initialisation
+    // binds the buttons in the places of the template's controls.
+    m_btnColor1.LoadBitmaps(135, 136);
+    m_btnColor2.LoadBitmaps(137, 138);
+    m_btnColor3.LoadBitmaps(139, 140);
+    m_btnColor4.LoadBitmaps(141, 142);
+    m_btnZoom.LoadBitmaps(156, 160);
+    m_btnVFlip.LoadBitmaps(159, 158);
+    m_btnUndo.LoadBitmaps(157, 161);
+    m_btnSave.LoadBitmaps(154, 153);
+    m_btnOpen.LoadBitmaps(150, 149);
+    m_btnNew.LoadBitmaps(148, 147);
+    m_btnModify.LoadBitmaps(146, 145);
+    m_btnHFlip.LoadBitmaps(144, 143);
+    m_btnExit.LoadBitmaps(152, 151);
+    m_btnAbout.LoadBitmaps(134, 133);
     CDialog::OnInitDialog();
 
     setWindowIcon(m_hIcon);
@@ -122,11 +153,11 @@ bool CEditorDlg::OnInitDialog()
     connect(m_pSheetWnd, &CTileSheetWnd::TileClicked, this, &CEditorDlg::RefreshEditor);
 
     // C1, "Black": the editor's level at start.
-    m_btnColor1.setChecked(true);
+    m_btnColor1.SetState(true);
 
     const struct
     {
-        QPushButton* button;
+        CBitmapButton* button;
         const char* text;
     } tips[] = {
         {&m_btnColor1, "Black"},         {&m_btnColor2, "Low Red"},
@@ -208,9 +239,9 @@ void CEditorDlg::RefreshCaption()
 void CEditorDlg::SelectColor(int index)
 {
     m_pEditWnd->SetColor(index);
-    QPushButton* buttons[] = {&m_btnColor1, &m_btnColor2, &m_btnColor3, &m_btnColor4};
+    CBitmapButton* buttons[] = {&m_btnColor1, &m_btnColor2, &m_btnColor3, &m_btnColor4};
     for (int i = 0; i < 4; ++i)
-        buttons[i]->setChecked(i == index);
+        buttons[i]->SetState(i == index);
 }
 
 void CEditorDlg::OnColor1()

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "platform/BitmapButton.h"
 #include "platform/Dialog.h"
 
 #include <QCursor>
 #include <cstdio>
 #include <QIcon>
-#include <QPushButton>
+#include <QPointer>
 
 class CTileEditWnd;
 class CTileSheetWnd;
@@ -54,6 +55,7 @@ public:
     bool ExportDib(FILE* file);
 
 protected:
+    void DoDataExchange(CDataExchange* pDX) override;
     bool OnInitDialog() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -79,30 +81,33 @@ private:
     // Makes w a control of the client area: id, template rectangle (dialog
     // units), tab order after the controls added before it.
     void AddControl(QWidget* w, int id, int x, int y, int cx, int cy);
-    void AddButton(QPushButton& button, int id, const char* text, int x, int y, int cx, int cy);
+    // A template button: shows its text until DoDataExchange binds its
+    // member in its place.
+    void AddButton(int id, const char* text, int x, int y, int cx, int cy);
     // Editor level from colour index n (0-3), button C(n+1) pushed, the others not.
     void SelectColor(int index);
     QWidget* Control(int id) const;
 
     QIcon m_hIcon;
-    QPushButton m_btnColor4;
-    QPushButton m_btnColor3;
-    QPushButton m_btnColor2;
-    QPushButton m_btnColor1;
-    QPushButton m_btnZoom;
-    QPushButton m_btnVFlip;
-    QPushButton m_btnUndo;
-    QPushButton m_btnSave;
-    QPushButton m_btnOpen;
-    QPushButton m_btnNew;
-    QPushButton m_btnModify;
-    QPushButton m_btnHFlip;
-    QPushButton m_btnExit;
-    QPushButton m_btnAbout;
+    CBitmapButton m_btnColor4;
+    CBitmapButton m_btnColor3;
+    CBitmapButton m_btnColor2;
+    CBitmapButton m_btnColor1;
+    CBitmapButton m_btnZoom;
+    CBitmapButton m_btnVFlip;
+    CBitmapButton m_btnUndo;
+    CBitmapButton m_btnSave;
+    CBitmapButton m_btnOpen;
+    CBitmapButton m_btnNew;
+    CBitmapButton m_btnModify;
+    CBitmapButton m_btnHFlip;
+    CBitmapButton m_btnExit;
+    CBitmapButton m_btnAbout;
     CTileEditWnd* m_pEditWnd = nullptr;
     CTileSheetWnd* m_pSheetWnd = nullptr;
 
     QCursor m_hCursorEdit;   // cursor 162
     QCursor m_hCursorSheet;  // cursor 163
-    QWidget* m_pLastControl = nullptr;
+    // The template's last control with a tab stop (null once it has gone).
+    QPointer<QWidget> m_pLastControl;
 };

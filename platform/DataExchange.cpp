@@ -1,7 +1,9 @@
 #include "DataExchange.h"
 
+#include "Dialog.h"
 #include "MessageBox.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -179,4 +181,26 @@ void DDX_Radio(CDataExchange* pDX, QRadioButton* button, int& value)
         value = button->isChecked() ? 0 : -1;
     else
         button->setChecked(value == 0);
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, QWidget& rControl)
+{
+    QWidget* client = pDX->m_pDlgWnd->client();
+    const QString id = QString::number(nIDC);
+    QWidget* control = client->findChild<QWidget*>(id, Qt::FindDirectChildrenOnly);
+    if (!control || control == &rControl)
+        return;
+    rControl.setParent(client);
+    rControl.setObjectName(id);
+    rControl.setGeometry(control->geometry());
+    rControl.setFocusPolicy(control->focusPolicy());
+    rControl.setEnabled(control->isEnabled());
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        rControl.setAccessibleName(button->text());
+    // The template control's place among its siblings and in the tab order,
+    // which close up behind it when it goes.
+    rControl.stackUnder(control);
+    QWidget::setTabOrder(control, &rControl);
+    rControl.setVisible(!control->isHidden());
+    delete control;
 }

@@ -58,6 +58,14 @@ void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal);
 void DDV_MinMaxUInt(CDataExchange* pDX, std::uint32_t value, std::uint32_t minVal,
                     std::uint32_t maxVal);
 
+// Binds a member control to the dialog's control `nIDC`, which the dialog's
+// template made: the member takes that control's place (rectangle, place
+// among its siblings and in the tab order, tab stop, visibility, enabled
+// state, and its id as object name), keeps a button's text only as its
+// accessible name, and the template's control goes. Once bound, further
+// exchanges leave it alone.
+void DDX_Control(CDataExchange* pDX, int nIDC, QWidget& rControl);
+
 // A radio group of one button: 0 when it is checked, -1 when it is not.
 // Loading checks the button exactly when the value is 0.
 void DDX_Radio(CDataExchange* pDX, QRadioButton* button, int& value);

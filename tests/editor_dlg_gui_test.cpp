@@ -13,7 +13,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QPushButton>
+#include <QPainter>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
@@ -111,9 +111,11 @@ TEST_F(EditorDlgTest, LayoutFollowsTemplate)
     EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipText), QColor(200, 0, 255));
 
     for (const ButtonCase& b : kButtons) {
-        QPushButton* button = Button(b.id);
+        CBitmapButton* button = Button(b.id);
         ASSERT_TRUE(button) << b.id;
-        EXPECT_EQ(button->text(), QString::fromLatin1(b.text));
+        // The template text is never shown, only kept as the accessible name.
+        EXPECT_TRUE(button->text().isEmpty()) << b.text;
+        EXPECT_EQ(button->accessibleName(), QString::fromLatin1(b.text));
         EXPECT_EQ(button->geometry(), MapDialogRect(b.x, b.y, b.cx, b.cy)) << b.text;
         EXPECT_EQ(button->toolTip(), QString::fromLatin1(b.tip));
         EXPECT_TRUE(button->isVisible());
@@ -124,7 +126,7 @@ TEST_F(EditorDlgTest, LayoutFollowsTemplate)
     for (const ButtonCase& b : kButtons) {
         EXPECT_EQ(w, Button(b.id)) << "expected " << b.text;
         w = w->nextInFocusChain();
-        while (w && !qobject_cast<QPushButton*>(w))
+        while (w && !qobject_cast<CBitmapButton*>(w))
             w = w->nextInFocusChain();
     }
 
@@ -148,9 +150,9 @@ TEST_F(EditorDlgTest, LayoutFollowsTemplate)
     EXPECT_EQ(img.pixel(line2.center()), qRgb(255, 255, 255));
     EXPECT_EQ(img.pixel(line1.center() + QPoint(0, 3)), qRgb(0, 0, 0));  // dialog background
 
-    EXPECT_TRUE(Button(1022)->isChecked());
+    EXPECT_TRUE(Button(1022)->GetState() & BST_PUSHED);
     for (const int id : {1023, 1024, 1025})
-        EXPECT_FALSE(Button(id)->isChecked());
+        EXPECT_FALSE(Button(id)->GetState() & BST_PUSHED);
     EXPECT_EQ(m_edit->Level(), 0);
     EXPECT_EQ(g_nZoomStep, 0);
 }
@@ -158,7 +160,7 @@ TEST_F(EditorDlgTest, LayoutFollowsTemplate)
 TEST_F(EditorDlgTest, ToolTipsShowBlackWithVioletTextAndEditFieldsKeepSystemColours)
 {
     for (const ButtonCase& b : kButtons) {
-        QPushButton* button = Button(b.id);
+        CBitmapButton* button = Button(b.id);
         const QPoint c = button->rect().center();
         QHelpEvent help(QEvent::ToolTip, c, button->mapToGlobal(c));
         QApplication::sendEvent(button, &help);
@@ -193,15 +195,34 @@ TEST_F(EditorDlgTest, ToolTipsShowBlackWithVioletTextAndEditFieldsKeepSystemColo
     EXPECT_NE(edit.palette().color(QPalette::Base), QColor(0, 0, 0));
 }
 
+// A button's image as it shows in a w x h button: 1:1 from the top-left
+// corner, cut at the right and bottom, black where it does not reach.
+QImage Shown(unsigned id, QSize size)
+{
+    QImage expected(size, QImage::Format_RGB32);
+    expected.fill(Qt::black);
+    QPainter(&expected).drawImage(0, 0, QImage(QStringLiteral(":/res/bitmap%1.bmp").arg(id)));
+    return expected;
+}
+
 TEST_F(EditorDlgTest, ColourButtonPushesItselfAndSetsLevel)
 {
     const int ids[] = {1022, 1023, 1024, 1025};
     const int levels[] = {0, 85, 170, 255};
-    for (const int pick : {2, 0, 3, 3, 1, 2}) {
-        ClickButton(ids[pick]);
-        for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(Button(ids[i])->isChecked(), i == pick) << "after C" << pick + 1;
-        EXPECT_EQ(m_edit->Level(), levels[pick]);
+    for (const int pick : {-1, 2, 0, 3, 3, 1, 2}) {
+        if (pick >= 0)
+            ClickButton(ids[pick]);
+        const int pushed = pick < 0 ? 0 : pick;  // C1 at start
+        ProcessEvents();
+        for (int i = 0; i < 4; ++i) {
+            CBitmapButton* button = Button(ids[i]);
+            EXPECT_EQ(bool(button->GetState() & BST_PUSHED), i == pushed) << "after C" << pick + 1;
+            // Up images 135, 137, 139, 141; the pushed one follows each.
+            const unsigned image = 135 + 2 * i + (i == pushed ? 1 : 0);
+            EXPECT_EQ(Grab(button), Shown(image, button->size()))
+                << "C" << i + 1 << " after C" << pick + 1;
+        }
+        EXPECT_EQ(m_edit->Level(), levels[pushed]);
     }
     // Now C3: painting writes 170.
     PaintCell(0, 7);
@@ -234,7 +255,7 @@ TEST_F(EditorDlgTest, NewAskedNoKeepsAllYesBlanksSheetAndEditorButSelectionAndCo
     EXPECT_EQ(m_edit->UndoCopy(), Filled(0));
     EXPECT_EQ(m_sheet->Sheet().SelCol(), 3);
     EXPECT_EQ(m_sheet->Sheet().SelRow(), 2);
-    EXPECT_TRUE(Button(1024)->isChecked());
+    EXPECT_TRUE(Button(1024)->GetState() & BST_PUSHED);
     EXPECT_EQ(m_edit->Level(), 170);
     EXPECT_EQ(g_nZoomStep, 1);
     EXPECT_EQ(m_edit->size(), QSize(120, 104));
@@ -412,7 +433,7 @@ TEST_P(EditorDlgEnding, EndsModalRun)
             dlg.close();
             break;
         case Ending::ExitYes:
-            QTest::mouseClick(dlg.client()->findChild<QPushButton*>(QStringLiteral("1007")),
+            QTest::mouseClick(dlg.client()->findChild<CBitmapButton*>(QStringLiteral("1007")),
                               Qt::LeftButton);
             break;
         }

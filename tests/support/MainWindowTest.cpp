@@ -33,14 +33,14 @@ void MainWindowTest::TearDown()
     QTestPrivate::qtestMouseButtons = Qt::NoButton;
 }
 
-QPushButton* MainWindowTest::Button(int id) const
+CBitmapButton* MainWindowTest::Button(int id) const
 {
-    return m_dlg->client()->findChild<QPushButton*>(QString::number(id));
+    return m_dlg->client()->findChild<CBitmapButton*>(QString::number(id));
 }
 
 void MainWindowTest::ClickButton(int id)
 {
-    QPushButton* button = Button(id);
+    CBitmapButton* button = Button(id);
     ASSERT_TRUE(button) << id;
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(m_script.done()) << "dialogs left unanswered after a click on " << id;

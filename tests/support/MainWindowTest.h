@@ -1,10 +1,9 @@
 #pragma once
 
 #include "app/EditorDlg.h"
+#include "platform/BitmapButton.h"
 #include "support/GuiTest.h"
 #include "tiles/TileSheet.h"
-
-#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -22,7 +21,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    QPushButton* Button(int id) const;
+    CBitmapButton* Button(int id) const;
     // A real click on button `id`; every dialog it opens must have been
     // answered by the script when it returns.
     void ClickButton(int id);
