@@ -5,6 +5,7 @@
 #include "formats/DibFile.h"
 #include "formats/NativeFile.h"
 #include "formats/RomImage.h"
+#include "platform/BitmapButton.h"
 #include "platform/DialogUnits.h"
 #include "tiles/CharCodec.h"
 #include "views/TileEditWnd.h"
@@ -112,6 +113,19 @@ void PlainDrawArgs(benchmark::internal::Benchmark* b)
     b->Args({SheetSize().width(), SheetSize().height(), kSheetPixels});
 }
 BENCHMARK(PlainDraw)->Apply(PlainDrawArgs);
+
+// The Zoom button (15 x 15 units) drawn from its up and pushed image.
+void ButtonPaint(benchmark::State& state)
+{
+    QWidget host;
+    CBitmapButton button(&host);
+    if (!button.LoadBitmaps(156, 160))
+        state.SkipWithError("button images missing");
+    button.setGeometry(MapDialogRect(20, 100, 15, 15));
+    button.SetState(state.range(0) != 0);
+    RenderLoop(state, button);
+}
+BENCHMARK(ButtonPaint)->Arg(0)->Arg(1);
 
 // ---------------------------------------------------------------------------
 // Files

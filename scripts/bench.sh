@@ -62,6 +62,9 @@ view, plain = us("SheetPaint"), us(plain_name)
 row("tile sheet view paint", f"{view:8.1f} us  plain {plain:6.1f} us  = {view / plain:4.2f} x",
     "<= 2 x plain", view <= 2 * plain)
 
+row("button paint, up image", f"{us('ButtonPaint/0'):8.1f} us")
+row("button paint, pushed image", f"{us('ButtonPaint/1'):8.1f} us")
+
 small, large = med["DibImport/128"], med["DibImport/10000"]
 row("DIB import 128 x 128", f"{us('DibImport/128'):8.1f} us  peak +{small['peak_kib']:.0f} KiB")
 ratio = us("DibImport/10000") / us("DibImport/128")
