@@ -152,7 +152,7 @@ for name, data in {
     "run_past_row": avi(4, 2, [bytes((200, 1, 0, 0, 0, 1))]),
     "delta_past_end": avi(4, 2, [bytes((0, 2, 9, 9, 1, 1, 0, 1))]),
     "absolute_past_end": avi(4, 1, [bytes((0, 255)) + noise(256)]),
-    "absolute_cut": avi(4, 2, [bytes((0, 6, 1, 2))]),
+    "absolute_cut": avi(8, 2, [bytes((0, 6, 1, 2))]),
     "rows_past_top": avi(2, 2, [bytes((2, 1, 0, 0)) * 5 + bytes((0, 1))]),
     "no_end_of_bitmap": avi(4, 2, [bytes((4, 1, 0, 0, 4, 2, 0, 0))]),
     "raw_short": avi(8, 8, [b"\1\2\3"], compression=0),
