@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a folder includes a header from a folder above it:
 #   tiles <- formats <- platform <- (views, caption) <- app
-# and cli/ uses only the core (tiles, formats). The core has no Qt.
+# and cli/ and fuzz/ use only the core (tiles, formats). The core has no Qt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bad=$(git grep -n -E '#include +[<"](Q|app/|views/|caption/|platform/|cli/)' -- 'tiles/*' 'formats/*'
@@ -10,6 +10,7 @@ bad=$(git grep -n -E '#include +[<"](Q|app/|views/|caption/|platform/|cli/)' -- 
       git grep -n -E '#include +"(app/|cli/|caption/)' -- 'views/*'
       git grep -n -E '#include +"(app/|cli/|views/)' -- 'caption/*'
       git grep -n -E '#include +"(app/|views/|caption/|platform/)' -- 'cli/*'
+      git grep -n -E '#include +[<"](Q|app/|views/|caption/|platform/|cli/)' -- 'fuzz/*'
       true)
 if [ -n "$bad" ]; then
     echo "An include runs up the layers (tiles <- formats <- platform <- views, caption <- app):" >&2
