@@ -3,6 +3,7 @@
 #include "platform/DataExchange.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
+#include "platform/ResourceImage.h"
 #include "views/TileEditWnd.h"
 #include "views/TileSheetWnd.h"
 
@@ -30,9 +31,9 @@ constexpr int kIdSheetFrame = 1005;
 
 CEditorDlg::CEditorDlg(QWidget* parent)
     : CDialog(parent),
-      m_hIcon(QStringLiteral(":/res/icon128.png")),
-      m_hCursorEdit(QPixmap(QStringLiteral(":/res/cursor162.png")), 0, 0),
-      m_hCursorSheet(QPixmap(QStringLiteral(":/res/cursor163.png")), 9, 8)
+      m_hIcon(LoadResourcePixmap(QStringLiteral(":/res/icon128.png"))),
+      m_hCursorEdit(LoadResourcePixmap(QStringLiteral(":/res/cursor162.png")), 0, 0),
+      m_hCursorSheet(LoadResourcePixmap(QStringLiteral(":/res/cursor163.png")), 9, 8)
 {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);

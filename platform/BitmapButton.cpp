@@ -1,5 +1,7 @@
 #include "BitmapButton.h"
 
+#include "ResourceImage.h"
+
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -10,7 +12,7 @@ bool LoadBitmap(QPixmap& image, unsigned id)
 {
     if (id == 0)
         return true;
-    image = QPixmap(QStringLiteral(":/res/bitmap%1.bmp").arg(id));
+    image = LoadResourcePixmap(QStringLiteral(":/res/bitmap%1.bmp").arg(id));
     return !image.isNull();
 }
 

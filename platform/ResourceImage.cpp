@@ -1,0 +1,11 @@
+#include "ResourceImage.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+
+QPixmap LoadResourcePixmap(const QString& path)
+{
+    QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+
+// An image compiled into the program (":/res/<file>"), read by the decoder
+// that its suffix names (bmp, png). Left to itself Qt would first ask every
+// installed image plugin whether it can read the file, loading each of them
+// (and their libraries) during start-up. A null pixmap when it cannot be read.
+QPixmap LoadResourcePixmap(const QString& path);
