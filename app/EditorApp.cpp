@@ -1,6 +1,10 @@
 #include "EditorApp.h"
 
 #include "EditorDlg.h"
+#include "app/CommandLine.h"
+
+#include <QFile>
+#include <QTimer>
 
 #include <QPalette>
 #include <QStyle>
@@ -40,10 +44,29 @@ void CEditorApp::ApplyLook()
     QToolTip::setPalette(tipPal);
 }
 
-bool CEditorApp::InitInstance()
+int CEditorApp::Main(int argc, char** argv)
+{
+    const CommandLine cl = ParseCommandLine(argc, argv, stdout, stderr);
+    if (!cl.run)
+        return cl.exitCode;
+    CEditorApp app(argc, argv);
+    app.InitInstance(QFile::decodeName(QByteArray::fromStdString(cl.file)));
+    return 0;
+}
+
+bool CEditorApp::InitInstance(const QString& strFile)
+{
+    RunMainWindow(strFile);
+    return false;
+}
+
+void CEditorApp::RunMainWindow(const QString& strFile)
 {
     ApplyLook();
     CEditorDlg dlg;
+    if (!strFile.isEmpty())
+        QTimer::singleShot(0, &dlg, [&dlg, strFile] {
+            dlg.OpenFile(strFile, CEditorDlg::OpenFilterIndexOf(strFile));
+        });
     dlg.DoModal();
-    return false;
 }

@@ -75,6 +75,24 @@ void IgnoreResult(int) {}
 
 }  // namespace
 
+FILE* OpenForReading(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    const int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "rb");
+    if (!file)
+        ::close(fd);
+    return file;
+}
+
 CSafeFileWriter::~CSafeFileWriter()
 {
     Abandon();
