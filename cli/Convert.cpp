@@ -57,7 +57,7 @@ const char* const kHelp =
     "  --start N     ROM input: the byte the chars begin at, 0 to the file's\n"
     "                size (default 0)\n"
     "  --count N     ROM input: chars to read; kl and asm output: chars to\n"
-    "                write; 1 to 256 (default 256)\n"
+    "                write (from a ROM, the same number); 1 to 256 (default 256)\n"
     "  --reduce 3bit|median     bitmap input: colour reduction by the two low\n"
     "                bits of each index (default) or by the median of the\n"
     "                palette colour; PNGs without a palette always take the\n"

@@ -3,8 +3,6 @@
 #include "app/EditorApp.h"
 #include "app/EditorDlg.h"
 
-#include "formats/DibFile.h"
-#include "support/GuiTest.h"
 #include "support/TestFiles.h"
 #include "tiles/CharCodec.h"
 #include "views/TileSheetWnd.h"
@@ -12,6 +10,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -30,14 +29,20 @@ TileBuffer Filled(std::uint8_t v)
 // Runs the main window as the program does with `file`, answering the
 // dialogs the open shows: options dialogs with OK (the ROM import asked
 // for 1 char from byte 0), message boxes with OK, each one's title and
-// text recorded. Once `dialogs` of them have been answered, `check` runs
-// on the main window, which is then closed.
-std::vector<std::string> RunWith(const QString& file, std::size_t dialogs,
-                                 const std::function<void(CEditorDlg&)>& check)
+// text recorded. Once `dialogs` of them have been answered, tiles 0 and 1
+// of the sheet are taken and the main window is closed.
+struct Opened
 {
     std::vector<std::string> seen;
-    QPointer<QWidget> last;
+    TileBuffer tile0{}, tile1{};
     bool checked = false;
+};
+
+Opened RunWith(const QString& file, std::size_t dialogs)
+{
+    Opened run;
+    std::vector<std::string>& seen = run.seen;
+    QPointer<QWidget> last;
     QTimer timer;
     timer.setInterval(10);
     QObject::connect(&timer, &QTimer::timeout, [&] {
@@ -45,12 +50,13 @@ std::vector<std::string> RunWith(const QString& file, std::size_t dialogs,
         if (!modal || modal == last || !modal->isVisible())
             return;
         if (auto* main = qobject_cast<CEditorDlg*>(modal)) {
-            if (seen.size() < dialogs || checked)
+            if (seen.size() < dialogs || run.checked)
                 return;
-            checked = true;
+            run.checked = true;
             // Queued: an open that has not run yet runs first.
-            QTimer::singleShot(0, main, [main, &check] {
-                check(*main);
+            QTimer::singleShot(0, main, [main, &run] {
+                main->SheetWnd()->Sheet().GetTile(run.tile0, 0, 0);
+                main->SheetWnd()->Sheet().GetTile(run.tile1, 1, 0);
                 main->reject();
             });
             return;
@@ -69,8 +75,8 @@ std::vector<std::string> RunWith(const QString& file, std::size_t dialogs,
     });
     timer.start();
     CEditorApp::RunMainWindow(file);
-    EXPECT_TRUE(checked) << "the main window was never checked";
-    return seen;
+    EXPECT_TRUE(run.checked) << "the main window was never checked";
+    return run;
 }
 
 TEST(CommandLine, FileOpensWithTheTypeItsExtensionNames)
@@ -86,41 +92,29 @@ TEST(CommandLine, FileOpensWithTheTypeItsExtensionNames)
     Bytes rom(16);
     rom[0] = rom[1] = 0x55;
     WriteFileBytes(dir.file("GAME.VB"), rom);
+    WriteFileBytes(dir.file("bad.bmp"), Bytes(20, 'x'));
     TileBuffer topRow{};
     std::fill(topRow.begin() + 56, topRow.end(), 85);
-    CTileSheet allRed;
-    std::fill(allRed.GetPixels(), allRed.GetPixels() + kSheetBytes, 255);
-    {
-        FILE* f = std::fopen(dir.file("red.bmp").c_str(), "wb");
-        WriteDibFile(f, allRed);
-        std::fclose(f);
-    }
 
     const std::string missing = dir.file("missing.kl");
     const struct
     {
         std::string file;
         std::vector<std::string> dialogs;
-        TileBuffer tile0;  // and tile 1 blank unless the whole sheet is read
+        TileBuffer tile0;  // and tile 1 blank
     } cases[] = {
         {dir.file("one.kl"), {}, Filled(255)},
         {dir.file("one.txt"), {}, Filled(255)},
         {dir.file("GAME.VB"), {"Kelvane Options"}, topRow},
-        {dir.file("red.bmp"), {"Kelvane"}, Filled(255)},
+        {dir.file("bad.bmp"), {"Kelvane", "Invalid DIB File!"}, Filled(0)},
         {missing, {missing + " cannot be opened."}, Filled(0)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        TileBuffer tile0{}, tile1{};
-        const auto seen = RunWith(QString::fromStdString(c.file), c.dialogs.size(),
-                                  [&](CEditorDlg& dlg) {
-                                      EXPECT_TRUE(dlg.isVisible());
-                                      dlg.SheetWnd()->Sheet().GetTile(tile0, 0, 0);
-                                      dlg.SheetWnd()->Sheet().GetTile(tile1, 1, 0);
-                                  });
-        EXPECT_EQ(seen, c.dialogs);
-        EXPECT_EQ(tile0, c.tile0);
-        EXPECT_EQ(tile1, Filled(c.file.ends_with(".bmp") ? 255 : 0));
+        const Opened run = RunWith(QString::fromStdString(c.file), c.dialogs.size());
+        EXPECT_EQ(run.seen, c.dialogs);
+        EXPECT_EQ(run.tile0, c.tile0);
+        EXPECT_EQ(run.tile1, Filled(0));
     }
 }
 
