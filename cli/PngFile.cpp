@@ -1,107 +1,97 @@
 #include "cli/PngFile.h"
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QImage>
+#include "cli/PngDecoder.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace {
 
-// The colour type in a PNG's header chunk: the signature (8 bytes), the
-// chunk's length and name (8), width and height (8) and the bit depth (1)
-// come before it. 3 is a palette picture.
-constexpr std::size_t kColourTypeOffset = 25;
-constexpr std::uint8_t kPaletteColourType = 3;
+using Bytes = std::vector<std::uint8_t>;
 
-// DIB layout (file header, info header, palette) as the DIB import reads it.
-constexpr std::size_t kFileHeaderBytes = 14;
-constexpr std::size_t kInfoHeaderBytes = 40;
-constexpr std::size_t kHeaderBytes = kFileHeaderBytes + kInfoHeaderBytes + 4 * 256;
-
-void PutLE(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v, int bytes)
+Bytes ReadAll(FILE* f)
 {
-    for (int i = 0; i < bytes; ++i)
-        b[at + i] = std::uint8_t(v >> (8 * i));
-}
-
-QByteArray ReadAll(FILE* f)
-{
-    QByteArray data;
-    char chunk[65536];
+    Bytes data;
+    std::uint8_t chunk[65536];
     std::size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        data.append(chunk, qsizetype(got));
+        data.insert(data.end(), chunk, chunk + got);
     return data;
 }
 
-// An uncompressed 8-bit bottom-up DIB of the picture. Indexed pictures keep
-// their indices and palette; others get per pixel the index (r + g + b) / 192
-// into a palette of four greys whose colour sums are 0, 192, 384 and 576, so
-// that both colour reductions give that index back.
-std::vector<std::uint8_t> ToDib(const QImage& picture, bool indexed)
+// The decoder module: beside the program in the build tree, in the library
+// folder of the installation.
+KelvaneDecodePngFn LoadDecoder()
 {
-    const QImage image = picture.convertToFormat(indexed ? QImage::Format_Indexed8
-                                                         : QImage::Format_RGB32);
-    const std::size_t width = std::size_t(image.width());
-    const std::size_t height = std::size_t(image.height());
-    const std::size_t rowLength = (width + 3) & ~std::size_t(3);
-    std::vector<std::uint8_t> dib(kHeaderBytes + rowLength * height, 0);
-
-    dib[0] = 'B';
-    dib[1] = 'M';
-    PutLE(dib, 2, std::uint32_t(dib.size()), 4);
-    PutLE(dib, 10, kHeaderBytes, 4);
-    std::size_t info = kFileHeaderBytes;
-    PutLE(dib, info, kInfoHeaderBytes, 4);
-    PutLE(dib, info + 4, std::uint32_t(width), 4);
-    PutLE(dib, info + 8, std::uint32_t(height), 4);
-    PutLE(dib, info + 12, 1, 2);  // planes
-    PutLE(dib, info + 14, 8, 2);  // bits per pixel
-
-    std::uint8_t* palette = &dib[kFileHeaderBytes + kInfoHeaderBytes];
-    if (indexed) {
-        const QList<QRgb> table = image.colorTable();
-        for (qsizetype p = 0; p < table.size() && p < 256; ++p) {
-            palette[4 * p] = std::uint8_t(qBlue(table[p]));
-            palette[4 * p + 1] = std::uint8_t(qGreen(table[p]));
-            palette[4 * p + 2] = std::uint8_t(qRed(table[p]));
-        }
-    } else {
-        for (int k = 0; k < 4; ++k)
-            palette[4 * k] = palette[4 * k + 1] = palette[4 * k + 2] = std::uint8_t(64 * k);
+    char self[PATH_MAX];
+    const ssize_t len = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (len <= 0)
+        return nullptr;
+    std::string dir(self, std::size_t(len));
+    dir.resize(dir.rfind('/') + 1);
+    for (const std::string& path : {dir + "kelvane-png.so", dir + KELVANE_PNG_MODULE}) {
+        // Never unloaded: QtGui keeps threads and handlers of its own.
+        if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+            return reinterpret_cast<KelvaneDecodePngFn>(dlsym(module, kDecodePngSymbol));
     }
+    return nullptr;
+}
 
-    for (std::size_t row = 0; row < height; ++row) {
-        // Stored rows run bottom row first.
-        const uchar* line = image.constScanLine(int(height - 1 - row));
-        std::uint8_t* dest = &dib[kHeaderBytes + row * rowLength];
-        if (indexed) {
-            std::copy(line, line + width, dest);
-            continue;
+void PutBE(Bytes& b, std::uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        b.push_back(std::uint8_t(v >> shift));
+}
+
+std::uint32_t Crc32(const std::uint8_t* p, std::size_t n)
+{
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
         }
-        const QRgb* rgb = reinterpret_cast<const QRgb*>(line);
-        for (std::size_t x = 0; x < width; ++x)
-            dest[x] = std::uint8_t((qRed(rgb[x]) + qGreen(rgb[x]) + qBlue(rgb[x])) / 192);
-    }
-    return dib;
+        return t;
+    }();
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < n; ++i)
+        c = table[(c ^ p[i]) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+void PutChunk(Bytes& png, const char* type, const Bytes& data)
+{
+    PutBE(png, std::uint32_t(data.size()));
+    const std::size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    PutBE(png, Crc32(&png[start], png.size() - start));
 }
 
 }  // namespace
 
 std::string ReadPngFile(FILE* f, CTileSheet& sheet, const DibImportOptions& options)
 {
-    const QByteArray data = ReadAll(f);
-    QImage picture;
-    if (std::ferror(f) || !picture.loadFromData(data, "PNG") || picture.isNull())
+    static const KelvaneDecodePngFn decode = LoadDecoder();
+    if (!decode)
+        return kPngDecoderMissing;
+    const Bytes png = ReadAll(f);
+    std::size_t dibSize = 0;
+    const std::unique_ptr<unsigned char, decltype(&std::free)> dib(
+        std::ferror(f) ? nullptr : decode(png.data(), png.size(), &dibSize), &std::free);
+    if (!dib)
         return kPngReadError;
-    const bool indexed = std::size_t(data.size()) > kColourTypeOffset &&
-                         std::uint8_t(data[kColourTypeOffset]) == kPaletteColourType;
-
-    std::vector<std::uint8_t> dib = ToDib(picture, indexed);
-    FILE* stream = fmemopen(dib.data(), dib.size(), "rb");
+    FILE* stream = fmemopen(dib.get(), dibSize, "rb");
     if (!stream)
         return kPngReadError;
     std::string message = ReadDibFile(stream, sheet, options);
@@ -109,23 +99,44 @@ std::string ReadPngFile(FILE* f, CTileSheet& sheet, const DibImportOptions& opti
     return message;
 }
 
+// An indexed 8-bit PNG whose picture data is one stored (uncompressed)
+// deflate block: 129 x 128 bytes, far below a stored block's 65,535.
 std::string WritePngFile(FILE* f, const CTileSheet& sheet)
 {
-    QImage image(kSheetPixels, kSheetPixels, QImage::Format_Indexed8);
-    QList<QRgb> ramp(256);
-    for (int v = 0; v < 256; ++v)
-        ramp[v] = RedRampArgb(std::uint8_t(v));
-    image.setColorTable(ramp);
-    // The sheet's storage row 0 is its bottom row; a PNG starts at the top.
-    for (int row = 0; row < kSheetPixels; ++row)
-        std::copy_n(sheet.GetPixels() + row * kSheetPixels, kSheetPixels,
-                    image.scanLine(kSheetPixels - 1 - row));
+    Bytes header;
+    PutBE(header, kSheetPixels);  // width
+    PutBE(header, kSheetPixels);  // height
+    header.insert(header.end(), {8, 3, 0, 0, 0});  // 8 bits, palette, deflate, no filter, no interlace
 
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG") ||
-        std::fwrite(png.constData(), std::size_t(png.size()), 1, f) != 1)
+    Bytes palette;
+    for (int v = 0; v < 256; ++v)
+        palette.insert(palette.end(), {std::uint8_t(v), 0, 0});  // the red ramp
+
+    // Rows top row first (the sheet stores its bottom row first), each
+    // after a filter byte 0.
+    Bytes rows;
+    for (int row = kSheetPixels - 1; row >= 0; --row) {
+        rows.push_back(0);
+        const std::uint8_t* line = sheet.GetPixels() + row * kSheetPixels;
+        rows.insert(rows.end(), line, line + kSheetPixels);
+    }
+    std::uint32_t a = 1, b = 0;  // Adler-32 of the rows
+    for (const std::uint8_t byte : rows) {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    const auto n = std::uint16_t(rows.size());
+    Bytes data = {0x78, 0x01, 0x01, std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(~n),
+                  std::uint8_t(~n >> 8)};
+    data.insert(data.end(), rows.begin(), rows.end());
+    PutBE(data, (b << 16) | a);
+
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    PutChunk(png, "IHDR", header);
+    PutChunk(png, "PLTE", palette);
+    PutChunk(png, "IDAT", data);
+    PutChunk(png, "IEND", {});
+    if (std::fwrite(png.data(), png.size(), 1, f) != 1)
         return kDibWritePixelsError;
     return {};
 }

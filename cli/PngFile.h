@@ -18,8 +18,11 @@
 std::string ReadPngFile(FILE* f, CTileSheet& sheet, const DibImportOptions& options);
 
 // Writes the sheet as a 128 x 128 indexed PNG with the red ramp palette, the
-// pixel levels as indices, the sheet's top row first. Returns
+// pixel levels as indices, the sheet's top row first; the picture data is
+// stored, not compressed (16.6 KB), which needs no library at all. Returns
 // kDibWritePixelsError when the stream refuses the bytes, else "".
 std::string WritePngFile(FILE* f, const CTileSheet& sheet);
 
 inline constexpr const char* kPngReadError = "Invalid PNG File!";
+// When the PNG decoder module (kelvane-png.so) cannot be loaded.
+inline constexpr const char* kPngDecoderMissing = "PNG files cannot be read here: kelvane-png.so is missing.";

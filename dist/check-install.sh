@@ -10,7 +10,8 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 id=io.github.kelvane.Kelvane
-files=(bin/kelvane bin/kelvane-convert
+libdir=$(cd "$prefix" && ls -d lib*/kelvane | head -1)
+files=(bin/kelvane bin/kelvane-convert "$libdir/kelvane-png.so"
        share/applications/$id.desktop share/metainfo/$id.metainfo.xml
        share/mime/packages/$id.xml
        share/man/man1/kelvane.1.gz share/man/man1/kelvane-convert.1.gz)
@@ -44,4 +45,9 @@ for page in kelvane kelvane-convert; do
 done
 "$prefix/bin/kelvane" --version
 "$prefix/bin/kelvane-convert" --version
+# The installed converter finds its PNG decoder: a char there and back.
+printf '\001\000\377\377\125\125\000\000\000\000\000\000\000\000\000\000\252\252' > "$prefix/t.kl"
+"$prefix/bin/kelvane-convert" "$prefix/t.kl" "$prefix/t.png"
+"$prefix/bin/kelvane-convert" "$prefix/t.png" "$prefix/u.kl" --count 1
+cmp "$prefix/t.kl" "$prefix/u.kl"
 echo "install: ok"

@@ -41,7 +41,10 @@ public:
     // target. False if any of it fails, or if a write to the stream has
     // failed before: then the temporary file is removed and the target is
     // exactly as it was. The writer is closed afterwards either way.
-    bool Commit();
+    // bSync false leaves the fsyncs out, for files that can be made again:
+    // the replacement stays all or nothing, but a system crash right after
+    // it may lose it.
+    bool Commit(bool bSync = true);
 
     // Closes and removes the temporary file; the target is untouched.
     void Abandon();
