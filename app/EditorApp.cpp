@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <QPalette>
@@ -50,7 +51,9 @@ int CEditorApp::Main(int argc, char** argv)
     if (!cl.run)
         return cl.exitCode;
     CEditorApp app(argc, argv);
-    app.InitInstance(QFile::decodeName(QByteArray::fromStdString(cl.file)));
+    // Open names the file by its full path, in its messages too.
+    const QString file = QFile::decodeName(QByteArray::fromStdString(cl.file));
+    app.InitInstance(file.isEmpty() ? file : QFileInfo(file).absoluteFilePath());
     return 0;
 }
 
