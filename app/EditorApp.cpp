@@ -5,11 +5,10 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTimer>
-
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QToolTip>
 
 CEditorApp::CEditorApp(int& argc, char** argv)
