@@ -3,6 +3,9 @@
 //   cursor162.png  32 x 32 editing cursor (a pencil), hot spot (0, 0) at its tip
 //   cursor163.png  32 x 32 selection cursor (a cross-hair with a tile box), hot spot (9, 8)
 //   icon128.png    32 x 32 program icon: the console's headset in red on black
+//   clip142.avi    the About box's clip (Clip.h)
+#include "Clip.h"
+
 #include <QColor>
 #include <QDir>
 #include <QHash>
@@ -151,5 +154,6 @@ int main(int argc, char** argv)
     bool ok = Write(dir, "cursor162.png", Pencil());
     ok = Write(dir, "cursor163.png", CrossHair()) && ok;
     ok = Write(dir, "icon128.png", Headset()) && ok;
+    ok = WriteConsoleClip(dir.filePath(QStringLiteral("clip142.avi")).toStdString()) && ok;
     return ok ? 0 : 1;
 }
