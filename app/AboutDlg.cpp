@@ -41,6 +41,17 @@ bool CAboutDlg::OnInitDialog()
     return true;
 }
 
+void CAboutDlg::showEvent(QShowEvent* event)
+{
+    CDialog::showEvent(event);
+    // Sized to the clip, the control reaches into the dedication's first
+    // line. As the window system stacks a template's controls, the earlier
+    // ones lie on top, so the text stays readable over the clip's black.
+    // (Restacked only now: the first tab stop, OK, has been chosen for the
+    // focus in template order.)
+    m_animate.lower();
+}
+
 void CAboutDlg::done(int result)
 {
     m_animate.Stop();

@@ -21,5 +21,6 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     bool OnInitDialog() override;
+    void showEvent(QShowEvent* event) override;
     void done(int result) override;
 };

@@ -37,6 +37,8 @@ bool CAnimateCtrl::Open(unsigned nID)
     }
     m_bOpen = true;
     m_nStill = 0;
+    // Not a centring control: it takes the size of the clip's frames.
+    resize(m_clip.Width(), m_clip.Height());
     update();
     return true;
 }

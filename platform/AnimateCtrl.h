@@ -32,8 +32,9 @@ public:
 
     explicit CAnimateCtrl(QWidget* parent = nullptr);
 
-    // Loads clip resource nID and shows its first frame, still. False, and
-    // the control blank, when there is no such clip or it cannot be read.
+    // Loads clip resource nID, takes the size of its frames and shows its
+    // first frame, still. False, and the control blank, when there is no
+    // such clip or it cannot be read.
     bool Open(unsigned nID);
     // Plays frames nFrom to nTo (kLastFrame: the clip's last) nRep times
     // (kRepeatForever: without end), then stays on nTo. False when no clip

@@ -85,14 +85,16 @@ TEST_F(AboutDlgTest, TemplateTextsAndLayout)
     EXPECT_EQ(dlg.client()->size(), MapDialogSize(255, 106));
     EXPECT_EQ(dlg.font().family(), "Arial");
 
+    // The template's controls but the clip, which lies under them.
     const struct { const char* type; QRect rect; } controls[] = {
         {"QLabel", MapDialogRect(66, 10, 119, 8)},  {"QLabel", MapDialogRect(66, 22, 119, 8)},
         {"QPushButton", MapDialogRect(198, 7, 50, 14)}, {"QLabel", MapDialogRect(7, 41, 241, 32)},
-        {"CAnimateCtrl", MapDialogRect(7, 7, 53, 33)},  {"QLabel", MapDialogRect(7, 78, 241, 21)},
+        {"QLabel", MapDialogRect(7, 78, 241, 21)},
     };
-    const QList<QWidget*> children = dlg.client()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    QList<QWidget*> children = dlg.client()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     ASSERT_EQ(children.size(), 6);
-    for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(children.takeFirst(), &dlg.m_animate);
+    for (int i = 0; i < 5; ++i) {
         EXPECT_STREQ(children[i]->metaObject()->className(), controls[i].type) << i;
         EXPECT_EQ(children[i]->geometry(), controls[i].rect) << i;
         if (auto* label = qobject_cast<QLabel*>(children[i])) {
@@ -100,8 +102,11 @@ TEST_F(AboutDlgTest, TemplateTextsAndLayout)
         }
     }
     EXPECT_EQ(qobject_cast<QLabel*>(children[0])->text(), "Kelvane for Windows");
-    EXPECT_EQ(children[4], &dlg.m_animate);
+    // At its template place, sized to the clip once it is open; a tab stop.
+    EXPECT_EQ(dlg.m_animate.geometry(),
+              QRect(MapDialogRect(7, 7, 53, 33).topLeft(), QSize(80, 60)));
     EXPECT_EQ(dlg.m_animate.objectName(), "1003");
+    EXPECT_TRUE(dlg.m_animate.focusPolicy() & Qt::TabFocus);
     auto* ok = qobject_cast<QPushButton*>(children[2]);
     EXPECT_EQ(ok->text(), "OK");
     EXPECT_TRUE(ok->isDefault());
