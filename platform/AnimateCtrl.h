@@ -23,8 +23,10 @@ class CAnimateCtrl : public QWidget
 
 public:
     // The control's messages, for SendMessage.
-    static constexpr unsigned ACM_OPEN = 1124;  // wParam: module (0: own), lParam: clip id (0: close)
-    static constexpr unsigned ACM_PLAY = 1125;  // wParam: repeats, lParam: first | last << 16
+    // ACM_OPEN: wParam the module (0: the program's own), lParam the clip id
+    // (0: close). ACM_PLAY: wParam the repeats, lParam first | last << 16.
+    static constexpr unsigned ACM_OPEN = 1124;
+    static constexpr unsigned ACM_PLAY = 1125;
     static constexpr unsigned ACM_STOP = 1126;
     // Last frame of ACM_PLAY meaning the clip's last frame; repeats without end.
     static constexpr unsigned kLastFrame = 0xFFFF;

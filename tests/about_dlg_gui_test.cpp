@@ -124,3 +124,35 @@ TEST_F(AboutDlgTest, TemplateTextsAndLayout)
     EXPECT_GT(red, 20);
     EXPECT_EQ(img.pixel(img.width() - 2, img.height() - 2) & 0xffffff, 0u);
 }
+
+TEST(AnimateCtrl, OpensAndPlaysAsAsked)
+{
+    const int none = -1;
+    const struct { const char* what; unsigned id, from, to, rep; bool opened, played;
+                   int waitMs, frame; bool playing; } cases[] = {
+        {"no such clip", 999, 0, 0xFFFF, unsigned(-1), false, false, 0, none, false},
+        {"one frame: still", 142, 5, 5, unsigned(-1), true, true, 150, 5, false},
+        {"two rounds of 3-4, then stays on 4", 142, 3, 4, 2, true, true, 400, 4, false},
+        {"0xFFFF: the last frame", 142, 32, 0xFFFF, unsigned(-1), true, true, 100, 32, false},
+        {"past the last frame", 142, 0, 33, 1, true, false, 0, 0, false},
+        {"backwards", 142, 9, 8, 1, true, false, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        CAnimateCtrl ctrl;
+        ctrl.resize(100, 70);
+        EXPECT_EQ(ctrl.SendMessage(CAnimateCtrl::ACM_OPEN, 0, c.id) != 0, c.opened) << c.what;
+        EXPECT_EQ(ctrl.SendMessage(CAnimateCtrl::ACM_PLAY, c.rep, c.from | c.to << 16) != 0,
+                  c.played) << c.what;
+        QTest::qWait(c.waitMs);
+        EXPECT_EQ(ctrl.CurrentFrame(), c.frame) << c.what;
+        EXPECT_EQ(ctrl.IsPlaying(), c.playing) << c.what;
+        const QImage img = Grab(&ctrl);
+        if (c.frame == none) {  // blank: only the black background, at its own size
+            QImage black(100, 70, img.format());
+            black.fill(Qt::black);
+            EXPECT_EQ(img, black) << c.what;
+        } else if (!c.playing) {
+            EXPECT_TRUE(Shows(&ctrl, img, c.frame)) << c.what;
+        }
+    }
+}

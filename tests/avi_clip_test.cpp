@@ -131,13 +131,14 @@ TEST(AviClip, CommittedClipLoopsWithoutAJump)
         ASSERT_EQ(clip.DecodeFrame(f, frames[std::size_t(f)]), "") << f;
     // Red (1-127) and grey (128-255) lines on black.
     const Bytes& first = frames[0];
-    EXPECT_GT(std::count_if(first.begin(), first.end(), [](int v) { return v > 0 && v < 128; }), 150);
-    EXPECT_GT(std::count_if(first.begin(), first.end(), [](int v) { return v >= 128; }), 150);
+    auto count = [&](auto pred) { return std::count_if(first.begin(), first.end(), pred); };
+    EXPECT_GT(count([](int v) { return v > 0 && v < 128; }), 150);
+    EXPECT_GT(count([](int v) { return v >= 128; }), 150);
     // The step from the last frame to the first is no bigger than the
     // steps within the loop, while the camera does move.
     int largestStep = 0;
-    for (int f = 0; f + 1 < 33; ++f)
-        largestStep = std::max(largestStep, Differing(frames[std::size_t(f)], frames[std::size_t(f + 1)]));
+    for (std::size_t f = 0; f + 1 < 33; ++f)
+        largestStep = std::max(largestStep, Differing(frames[f], frames[f + 1]));
     EXPECT_LE(Differing(frames[32], frames[0]), largestStep);
     EXPECT_GT(Differing(frames[16], frames[0]), 1000);
 }
@@ -206,8 +207,15 @@ TEST(AviClip, MalformedFilesFailClearly)
 TEST(AviClip, DamagedFramesFailAndKeepWhatDecoded)
 {
     // 4 x 3 frames; `lit` is how many pixels hold a colour afterwards.
-    const struct { const char* what; Bytes data; std::uint32_t compression; bool ok; int lit; } cases[] = {
-        {"runs and rows", {4, 5, 0, 0, 0, 2, 1, 0, 2, 9, 0, 0, 0, 4, 1, 2, 3, 4, 0, 1}, 1, true, 10},
+    const struct {
+        const char* what;
+        Bytes data;
+        std::uint32_t compression;
+        bool ok;
+        int lit;
+    } cases[] = {
+        {"runs and rows", {4, 5, 0, 0, 0, 2, 1, 0, 2, 9, 0, 0, 0, 4, 1, 2, 3, 4, 0, 1}, 1, true,
+         10},
         {"run past the row", {2, 7, 3, 7, 0, 1}, 1, false, 2},
         {"literal past the row", {0, 5, 1, 1, 1, 1, 1, 0, 0, 1}, 1, false, 0},
         {"run past the frame", {4, 1, 0, 0, 4, 1, 0, 0, 4, 1, 0, 0, 1, 1}, 1, false, 12},
