@@ -143,10 +143,11 @@ Camera CameraAt(double t)
     const double a = 2 * kPi * t;
     const double angle = a + 0.7;  // starts three-quarter from the front right
     const double close = std::pow(std::sin(a / 2), 6);  // 0 at the start, 1 halfway
-    const double radius = 31 - 28 * close;
-    const double height = 13 - 8 * close;
+    const double radius = 35 - 32 * close;
+    const double height = 12 - 7 * close;
     const Vec eye{radius * std::sin(angle), height, radius * std::cos(angle)};
-    return {eye, {0, 1 + 4 * close, 0}};
+    // From afar the whole console with its feet; close up the visor.
+    return {eye, {0, -3.5 + 8.5 * close, 0}};
 }
 
 // Pixels as brightness per hue; the brighter hue wins a pixel.
