@@ -79,6 +79,8 @@ protected:
     void OnZoom();
     void OnOpen();
     void OnSave();
+    // Shows the About box, modally; its clip starts from the first frame.
+    void OnAbout();
     // Sets the cursor of widget w for the cursor at globalPos: the editing
     // cursor over the editor's frame (whatever the zoom), the selection
     // cursor over the sheet's frame, the arrow elsewhere.

@@ -4,6 +4,7 @@
 //   cursor163.png  32 x 32 selection cursor (a cross-hair with a tile box), hot spot (9, 8)
 //   icon128.png    32 x 32 program icon: the console's headset in red on black
 //   bitmap<id>.bmp the buttons' images (Buttons.h)
+//   clip142.avi    the About box's clip (Clip.h)
 // and, when a second folder is given, the desktop icons into it:
 //   kelvane-16.png          a 16 x 16 drawing of its own
 //   kelvane-32.png          the 32 x 32 drawing of icon128.png
@@ -11,6 +12,7 @@
 //   kelvane-64.png ... -256.png  the 32 x 32 drawing scaled by 2, 4 and 8
 // Scaled by whole factors, nearest neighbour: the pixels stay sharp.
 #include "Buttons.h"
+#include "Clip.h"
 
 #include <QColor>
 #include <QDir>
@@ -200,6 +202,7 @@ int main(int argc, char** argv)
     ok = Write(dir, QStringLiteral("cursor163.png"), CrossHair()) && ok;
     ok = Write(dir, QStringLiteral("icon128.png"), Headset()) && ok;
     ok = WriteButtonImages(dir) && ok;
+    ok = WriteConsoleClip(dir.filePath(QStringLiteral("clip142.avi")).toStdString()) && ok;
     if (argc == 3) {
         const QDir icons(QString::fromLocal8Bit(argv[2]));
         const QImage small = SmallHeadset();
