@@ -1,10 +1,14 @@
 #include "EditorApp.h"
 
 #include "EditorDlg.h"
+#include "app/CommandLine.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QToolTip>
 
 CEditorApp::CEditorApp(int& argc, char** argv)
@@ -40,10 +44,31 @@ void CEditorApp::ApplyLook()
     QToolTip::setPalette(tipPal);
 }
 
-bool CEditorApp::InitInstance()
+int CEditorApp::Main(int argc, char** argv)
+{
+    const CommandLine cl = ParseCommandLine(argc, argv, stdout, stderr);
+    if (!cl.run)
+        return cl.exitCode;
+    CEditorApp app(argc, argv);
+    // Open names the file by its full path, in its messages too.
+    const QString file = QFile::decodeName(QByteArray::fromStdString(cl.file));
+    app.InitInstance(file.isEmpty() ? file : QFileInfo(file).absoluteFilePath());
+    return 0;
+}
+
+bool CEditorApp::InitInstance(const QString& strFile)
+{
+    RunMainWindow(strFile);
+    return false;
+}
+
+void CEditorApp::RunMainWindow(const QString& strFile)
 {
     ApplyLook();
     CEditorDlg dlg;
+    if (!strFile.isEmpty())
+        QTimer::singleShot(0, &dlg, [&dlg, strFile] {
+            dlg.OpenFile(strFile, CEditorDlg::OpenFilterIndexOf(strFile));
+        });
     dlg.DoModal();
-    return false;
 }

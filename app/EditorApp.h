@@ -15,9 +15,20 @@ class CEditorApp : public QApplication
 public:
     CEditorApp(int& argc, char** argv);
 
+    // The program: reads the command line (ParseCommandLine) and, unless it
+    // answers on the console, runs the editor with the file it names.
+    // Returns the process's exit code.
+    static int Main(int argc, char** argv);
+
     // Runs the program; returns false: there is no message loop after the
-    // main window's own.
-    bool InitInstance();
+    // main window's own. A file given is opened once the main window shows.
+    bool InitInstance(const QString& strFile = QString());
+
+    // Runs the main window modally (the application's look applied). A
+    // non-empty strFile is opened as the Open command would open it with
+    // the file type its extension names, once the window's loop runs:
+    // failures get Open's messages and leave the program running.
+    static void RunMainWindow(const QString& strFile);
 
     // The program's look, application-wide: black dialog backgrounds; red
     // texts for windows, static texts and buttons (edit fields keep the

@@ -1,5 +1,6 @@
 #include "EditorDlg.h"
 
+#include "AboutDlg.h"
 #include "platform/DataExchange.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
@@ -194,6 +195,7 @@ bool CEditorDlg::OnInitDialog()
     connect(&m_btnZoom, &QPushButton::clicked, this, &CEditorDlg::OnZoom);
     connect(&m_btnNew, &QPushButton::clicked, this, &CEditorDlg::OnNew);
     connect(&m_btnModify, &QPushButton::clicked, this, &CEditorDlg::OnModify);
+    connect(&m_btnAbout, &QAbstractButton::clicked, this, &CEditorDlg::OnAbout);
 
     return true;
 }
@@ -315,4 +317,10 @@ void CEditorDlg::OnZoom()
     r.adjust(dx, dy, -dx, -dy);
     m_pEditWnd->setGeometry(r);
     m_pEditWnd->Invalidate();
+}
+
+void CEditorDlg::OnAbout()
+{
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
 }

@@ -42,6 +42,13 @@ public:
     // the given id, also of the hidden frames.
     QRect ControlRect(int id) const;
 
+    // Open after its file dialog: reads the file at `path` as the file type
+    // at position nFilterIndex (from 1) of the Open dialog's list would.
+    void OpenFile(const QString& path, int nFilterIndex);
+    // The Open dialog's file type that a file's extension names: 2 for .dib
+    // and .bmp, 3 for .vb, .bin and .obj, 1 (tileset file) for any other.
+    static int OpenFilterIndexOf(const QString& path);
+
     // The format operations of the Open and Save commands. Each works on a
     // stream the command has opened and will close, runs its options dialog
     // where it has one and shows the message it ends with. The writers
@@ -72,6 +79,8 @@ protected:
     void OnZoom();
     void OnOpen();
     void OnSave();
+    // Shows the About box, modally; its clip starts from the first frame.
+    void OnAbout();
     // Sets the cursor of widget w for the cursor at globalPos: the editing
     // cursor over the editor's frame (whatever the zoom), the selection
     // cursor over the sheet's frame, the arrow elsewhere.

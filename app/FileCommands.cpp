@@ -17,12 +17,9 @@
 #include "views/TileSheetWnd.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -42,29 +39,17 @@ void ShowCannotOpen(const QString& path)
     AfxMessageBox(path + QStringLiteral(" cannot be opened."));
 }
 
-// Opens a file for reading ("rb"), or gives null. A folder opens for reading
-// on this system but holds no file to read. A named pipe without a writer
-// would hold the program at the open; opened without waiting, it reads as
-// an empty file.
-FILE* OpenForReading(const QString& path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    struct stat st;
-    const int flags = fcntl(fd, F_GETFL);
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || flags < 0 ||
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
-    FILE* file = fdopen(fd, "rb");
-    if (!file)
-        ::close(fd);
-    return file;
-}
-
 }  // namespace
+
+int CEditorDlg::OpenFilterIndexOf(const QString& path)
+{
+    const QString ext = QFileInfo(path).suffix().toLower();
+    if (ext == u"dib" || ext == u"bmp")
+        return 2;
+    if (ext == u"vb" || ext == u"bin" || ext == u"obj")
+        return 3;
+    return 1;
+}
 
 void CEditorDlg::OnOpen()
 {
@@ -75,8 +60,12 @@ void CEditorDlg::OnOpen()
         return;
     }
 
-    const QString path = dlg.GetPathName();
-    FILE* file = OpenForReading(path);
+    OpenFile(dlg.GetPathName(), dlg.GetFilterIndex());
+}
+
+void CEditorDlg::OpenFile(const QString& path, int nFilterIndex)
+{
+    FILE* file = OpenForReading(QFile::encodeName(path).toStdString());
     if (!file) {
         ShowCannotOpen(path);
         return;
@@ -85,7 +74,7 @@ void CEditorDlg::OnOpen()
     m_pSheetWnd->Clear();
     m_pEditWnd->Reset();
 
-    switch (dlg.GetFilterIndex()) {
+    switch (nFilterIndex) {
     case 2:
         ImportDib(file);
         break;

@@ -2,7 +2,5 @@
 
 int main(int argc, char** argv)
 {
-    CEditorApp app(argc, argv);
-    app.InitInstance();
-    return 0;
+    return CEditorApp::Main(argc, argv);
 }

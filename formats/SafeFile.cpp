@@ -75,6 +75,24 @@ void IgnoreResult(int) {}
 
 }  // namespace
 
+FILE* OpenForReading(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    const int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "rb");
+    if (!file)
+        ::close(fd);
+    return file;
+}
+
 CSafeFileWriter::~CSafeFileWriter()
 {
     Abandon();
@@ -136,7 +154,7 @@ bool CSafeFileWriter::Open(const std::string& targetPath)
     return true;
 }
 
-bool CSafeFileWriter::Commit()
+bool CSafeFileWriter::Commit(bool bSync)
 {
     if (!m_pFile)
         return false;
@@ -144,14 +162,14 @@ bool CSafeFileWriter::Commit()
     bool ok = !std::ferror(m_pFile);
     ok = std::fflush(m_pFile) == 0 && ok;
     // A file system that cannot sync (EINVAL) has still been given the data.
-    ok = (fsync(fileno(m_pFile)) == 0 || errno == EINVAL) && ok;
+    ok = (!bSync || fsync(fileno(m_pFile)) == 0 || errno == EINVAL) && ok;
     ok = std::fclose(m_pFile) == 0 && ok;
     m_pFile = nullptr;
 
     ok = ok && std::rename(m_strTemp.c_str(), m_strTarget.c_str()) == 0;
     if (!ok) {
         ::unlink(m_strTemp.c_str());
-    } else {
+    } else if (bSync) {
         // Make the new name itself lasting; the data already is.
         const int dir = ::open(FolderOf(m_strTarget).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {

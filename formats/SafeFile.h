@@ -3,6 +3,12 @@
 #include <cstdio>
 #include <string>
 
+// Opens a file for reading ("rb"), or gives null. A folder, which opens for
+// reading on this system but holds no file to read, gives null. A named pipe
+// without a writer does not hold the caller at the open: it reads as an
+// empty file.
+FILE* OpenForReading(const std::string& path);
+
 // Writes a file without ever destroying the file it replaces: everything goes
 // into a temporary file in the target's folder, which takes the target's place
 // in one atomic rename only when it has been written completely.
@@ -35,7 +41,10 @@ public:
     // target. False if any of it fails, or if a write to the stream has
     // failed before: then the temporary file is removed and the target is
     // exactly as it was. The writer is closed afterwards either way.
-    bool Commit();
+    // bSync false leaves the fsyncs out, for files that can be made again:
+    // the replacement stays all or nothing, but a system crash right after
+    // it may lose it.
+    bool Commit(bool bSync = true);
 
     // Closes and removes the temporary file; the target is untouched.
     void Abandon();

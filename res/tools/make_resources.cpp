@@ -3,8 +3,16 @@
 //   cursor162.png  32 x 32 editing cursor (a pencil), hot spot (0, 0) at its tip
 //   cursor163.png  32 x 32 selection cursor (a cross-hair with a tile box), hot spot (9, 8)
 //   icon128.png    32 x 32 program icon: the console's headset in red on black
-// and the buttons' images, bitmap<id>.bmp (Buttons.h).
+//   bitmap<id>.bmp the buttons' images (Buttons.h)
+//   clip142.avi    the About box's clip (Clip.h)
+// and, when a second folder is given, the desktop icons into it:
+//   kelvane-16.png          a 16 x 16 drawing of its own
+//   kelvane-32.png          the 32 x 32 drawing of icon128.png
+//   kelvane-48.png          the 16 x 16 drawing scaled by 3
+//   kelvane-64.png ... -256.png  the 32 x 32 drawing scaled by 2, 4 and 8
+// Scaled by whole factors, nearest neighbour: the pixels stay sharp.
 #include "Buttons.h"
+#include "Clip.h"
 
 #include <QColor>
 #include <QDir>
@@ -131,10 +139,49 @@ QImage Headset()
     return image;
 }
 
-bool Write(const QDir& dir, const char* name, const QImage& argb)
+// The headset at 16 x 16, drawn pixel by pixel: '.' black, 'D' dark red,
+// 'M' medium red, 'R' red.
+QImage SmallHeadset()
+{
+    static const char* const kRows[16] = {
+        "................",
+        "................",
+        "..MMMMMMMMMMMM..",
+        ".RRRRRRRRRRRRRR.",
+        "RDDDDDDDDDDDDDDR",
+        "RDD....DD....DDR",
+        "RDDR...DDR...DDR",
+        "RDD....DD....DDR",
+        "RDDDDDDDDDDDDDDR",
+        ".RRRRRRRRRRRRRR.",
+        ".......MR.......",
+        ".......MR.......",
+        ".......MR.......",
+        "....RRRRRRRR....",
+        "................",
+        "................",
+    };
+    QImage image(16, 16, QImage::Format_ARGB32);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const char c = kRows[y][x];
+            image.setPixelColor(x, y, c == 'R'   ? QColor(255, 0, 0)
+                                      : c == 'M' ? QColor(170, 0, 0)
+                                      : c == 'D' ? QColor(120, 0, 0)
+                                                 : QColor(0, 0, 0));
+        }
+    return image;
+}
+
+QImage ScaledBy(const QImage& image, int factor)
+{
+    return image.scaled(image.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+bool Write(const QDir& dir, const QString& name, const QImage& argb)
 {
     const QImage indexed = ToIndexed8(argb);
-    const QString path = dir.filePath(QString::fromLatin1(name));
+    const QString path = dir.filePath(name);
     if (indexed.isNull() || !indexed.save(path, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
@@ -146,14 +193,25 @@ bool Write(const QDir& dir, const char* name, const QImage& argb)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s <output folder> [<icon folder>]\n", argv[0]);
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
-    bool ok = Write(dir, "cursor162.png", Pencil());
-    ok = Write(dir, "cursor163.png", CrossHair()) && ok;
-    ok = Write(dir, "icon128.png", Headset()) && ok;
+    bool ok = Write(dir, QStringLiteral("cursor162.png"), Pencil());
+    ok = Write(dir, QStringLiteral("cursor163.png"), CrossHair()) && ok;
+    ok = Write(dir, QStringLiteral("icon128.png"), Headset()) && ok;
     ok = WriteButtonImages(dir) && ok;
+    ok = WriteConsoleClip(dir.filePath(QStringLiteral("clip142.avi")).toStdString()) && ok;
+    if (argc == 3) {
+        const QDir icons(QString::fromLocal8Bit(argv[2]));
+        const QImage small = SmallHeadset();
+        const QImage large = Headset();
+        const struct { int size; const QImage& drawing; } kIcons[] = {
+            {16, small}, {32, large}, {48, small}, {64, large}, {128, large}, {256, large}};
+        for (const auto& icon : kIcons)
+            ok = Write(icons, QStringLiteral("kelvane-%1.png").arg(icon.size),
+                       ScaledBy(icon.drawing, icon.size / icon.drawing.width())) && ok;
+    }
     return ok ? 0 : 1;
 }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/AnimateCtrl.h"
+#include "platform/Dialog.h"
+
+// The About box: the program's name, credits and the console's clip, which
+// loops from its first frame for as long as the box is open. OK, Esc and
+// the close box close it.
+class CAboutDlg : public CDialog
+{
+    Q_OBJECT
+
+public:
+    enum { IDD = 100 };
+    enum { IDC_ANIMATE = 1003, IDR_CLIP = 142 };
+
+    explicit CAboutDlg(QWidget* pParent = nullptr);
+
+    CAnimateCtrl m_animate;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    bool OnInitDialog() override;
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+};

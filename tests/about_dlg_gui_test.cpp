@@ -1,0 +1,159 @@
+#include "app/AboutDlg.h"
+#include "platform/DialogUnits.h"
+#include "support/MainWindowTest.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+constexpr int kIdAbout = 1011;
+
+// True when the control's picture is frame `index` of its clip where the
+// clip shows, and black around it.
+bool Shows(CAnimateCtrl* ctrl, const QImage& img, int index)
+{
+    std::vector<std::uint8_t> px;
+    if (!ctrl->Clip().DecodeFrame(index, px).empty())
+        return false;
+    const int w = ctrl->Clip().Width();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb want = (x < w && y < ctrl->Clip().Height())
+                                  ? ctrl->Clip().Palette()[px[std::size_t(y * w + x)]]
+                                  : 0;
+            if ((img.pixel(x, y) & 0xffffff) != want)
+                return false;
+        }
+    return true;
+}
+
+}  // namespace
+
+using AboutDlgTest = MainWindowTest;
+
+TEST_F(AboutDlgTest, OpensFromTheButtonPlaysItsClipAndCloses)
+{
+    const struct { const char* route; std::function<void(CAboutDlg*)> close; } routes[] = {
+        {"OK", [](CAboutDlg* d) {
+             QTest::mouseClick(d->client()->findChild<QPushButton*>("IDOK"), Qt::LeftButton);
+         }},
+        {"Esc", [](CAboutDlg* d) { QTest::keyClick(d, Qt::Key_Escape); }},
+        {"close box", [](CAboutDlg* d) { d->close(); }},
+    };
+    for (const auto& r : routes) {
+        QPointer<QWidget> seen;
+        QElapsedTimer sinceClick;
+        m_script.then([&](QWidget* w) {
+            seen = w;
+            auto* dlg = qobject_cast<CAboutDlg*>(w);
+            if (!dlg) {
+                ADD_FAILURE() << "not the About box: " << w->metaObject()->className();
+                w->close();
+                return;
+            }
+            CAnimateCtrl* ctrl = &dlg->m_animate;
+            // The first frame, when the box was looked at within its time.
+            const QImage first = Grab(ctrl);
+            EXPECT_TRUE(sinceClick.elapsed() >= 66 || Shows(ctrl, first, 0)) << r.route;
+            QTest::qWait(300);
+            const int before = ctrl->CurrentFrame();
+            const QImage later = Grab(ctrl);
+            const int after = ctrl->CurrentFrame();
+            EXPECT_TRUE(ctrl->IsPlaying()) << r.route;
+            EXPECT_GT(before, 0) << r.route;
+            EXPECT_TRUE(Shows(ctrl, later, before) || Shows(ctrl, later, after)) << r.route;
+            EXPECT_FALSE(Shows(ctrl, later, 0)) << r.route;
+            r.close(dlg);
+        });
+        sinceClick.start();
+        ClickButton(kIdAbout);
+        EXPECT_TRUE(seen.isNull()) << r.route << ": the About box is still there";
+    }
+}
+
+TEST_F(AboutDlgTest, TemplateTextsAndLayout)
+{
+    CAboutDlg dlg;
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    EXPECT_EQ(dlg.windowTitle(), "About Kelvane");
+    EXPECT_EQ(dlg.client()->size(), MapDialogSize(255, 106));
+    EXPECT_EQ(dlg.font().family(), "Arial");
+
+    // The template's controls but the clip, which lies under them.
+    const struct { const char* type; QRect rect; } controls[] = {
+        {"QLabel", MapDialogRect(66, 10, 119, 8)},  {"QLabel", MapDialogRect(66, 22, 119, 8)},
+        {"QPushButton", MapDialogRect(198, 7, 50, 14)}, {"QLabel", MapDialogRect(7, 41, 241, 32)},
+        {"QLabel", MapDialogRect(7, 78, 241, 21)},
+    };
+    QList<QWidget*> children = dlg.client()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(children.size(), 6);
+    EXPECT_EQ(children.takeFirst(), &dlg.m_animate);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_STREQ(children[i]->metaObject()->className(), controls[i].type) << i;
+        EXPECT_EQ(children[i]->geometry(), controls[i].rect) << i;
+        if (auto* label = qobject_cast<QLabel*>(children[i])) {
+            EXPECT_FALSE(label->text().isEmpty()) << i;
+        }
+    }
+    EXPECT_EQ(qobject_cast<QLabel*>(children[0])->text(), "Kelvane for Windows");
+    // At its template place, sized to the clip once it is open; a tab stop.
+    EXPECT_EQ(dlg.m_animate.geometry(),
+              QRect(MapDialogRect(7, 7, 53, 33).topLeft(), QSize(80, 60)));
+    EXPECT_EQ(dlg.m_animate.objectName(), "1003");
+    EXPECT_TRUE(dlg.m_animate.focusPolicy() & Qt::TabFocus);
+    auto* ok = qobject_cast<QPushButton*>(children[2]);
+    EXPECT_EQ(ok->text(), "OK");
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_EQ(dlg.focusWidget(), ok);
+
+    // Red text on black.
+    const QImage img = Grab(&dlg);
+    const QRect title = children[0]->geometry().translated(dlg.client()->pos());
+    int red = 0;
+    for (int y = title.top(); y <= title.bottom(); ++y)
+        for (int x = title.left(); x <= title.right(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            red += c.red() > 200 && c.green() < 60 && c.blue() < 60;
+        }
+    EXPECT_GT(red, 20);
+    EXPECT_EQ(img.pixel(img.width() - 2, img.height() - 2) & 0xffffff, 0u);
+}
+
+TEST(AnimateCtrl, OpensAndPlaysAsAsked)
+{
+    const int none = -1;
+    const struct { const char* what; unsigned id, from, to, rep; bool opened, played;
+                   int waitMs, frame; bool playing; } cases[] = {
+        {"no such clip", 999, 0, 0xFFFF, unsigned(-1), false, false, 0, none, false},
+        {"one frame: still", 142, 5, 5, unsigned(-1), true, true, 150, 5, false},
+        {"two rounds of 3-4, then stays on 4", 142, 3, 4, 2, true, true, 400, 4, false},
+        {"0xFFFF: the last frame", 142, 32, 0xFFFF, unsigned(-1), true, true, 100, 32, false},
+        {"past the last frame", 142, 0, 33, 1, true, false, 0, 0, false},
+        {"backwards", 142, 9, 8, 1, true, false, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        CAnimateCtrl ctrl;
+        ctrl.resize(100, 70);
+        EXPECT_EQ(ctrl.SendMessage(CAnimateCtrl::ACM_OPEN, 0, c.id) != 0, c.opened) << c.what;
+        EXPECT_EQ(ctrl.SendMessage(CAnimateCtrl::ACM_PLAY, c.rep, c.from | c.to << 16) != 0,
+                  c.played) << c.what;
+        QTest::qWait(c.waitMs);
+        EXPECT_EQ(ctrl.CurrentFrame(), c.frame) << c.what;
+        EXPECT_EQ(ctrl.IsPlaying(), c.playing) << c.what;
+        const QImage img = Grab(&ctrl);
+        if (c.frame == none) {  // blank: only the black background, at its own size
+            QImage black(100, 70, img.format());
+            black.fill(Qt::black);
+            EXPECT_EQ(img, black) << c.what;
+        } else if (!c.playing) {
+            EXPECT_TRUE(Shows(&ctrl, img, c.frame)) << c.what;
+        }
+    }
+}
