@@ -64,6 +64,10 @@ row("tile sheet view paint", f"{view:8.1f} us  plain {plain:6.1f} us  = {view / 
 
 row("button paint, up image", f"{us('ButtonPaint/0'):8.1f} us")
 row("button paint, pushed image", f"{us('ButtonPaint/1'):8.1f} us")
+for frame in (0, 1):
+    if f"ClipFrameDecode/{frame}" in med:
+        row(f"clip frame {frame} decode ({med[f'ClipFrameDecode/{frame}']['pixels']:.0f} pixels)",
+            f"{us(f'ClipFrameDecode/{frame}'):8.1f} us")
 
 small, large = med["DibImport/128"], med["DibImport/10000"]
 row("DIB import 128 x 128", f"{us('DibImport/128'):8.1f} us  peak +{small['peak_kib']:.0f} KiB")

@@ -5,6 +5,7 @@
 #
 #   scripts/fuzz.sh [seconds per target]        (default 60)
 #   KELVANE_FUZZ_RUNS=10000000 scripts/fuzz.sh 3600   stops a target at that many runs
+#   KELVANE_FUZZ_TARGETS="dib_import avi_clip" scripts/fuzz.sh    only these targets
 #
 # New inputs a run finds go to build-fuzz/work/<target>/, crashing inputs to
 # build-fuzz/findings/<target>/; add a finding to the corpus once it is fixed.
@@ -23,6 +24,9 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
 targets=()
 for src in "$root"/fuzz/*_fuzz.cpp; do
     name=$(basename "$src" _fuzz.cpp)
+    if [[ -n ${KELVANE_FUZZ_TARGETS:-} && " $KELVANE_FUZZ_TARGETS " != *" $name "* ]]; then
+        continue
+    fi
     # A target whose reader is not in the tree is not configured.
     if grep -q "^build fuzz/${name}_fuzz:" "$build/build.ninja"; then
         targets+=("$name")
