@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of every fuzz target into fuzz/corpus/<target>/:
-valid files and the edge cases each reader must refuse or cut short."""
+valid files and the edge cases each reader must refuse or cut short. Files
+named by a hash beside them were found by fuzzing (libFuzzer -merge=1 of a
+run's new inputs into the folder) and are kept as they are."""
 import os
 import random
 import struct
