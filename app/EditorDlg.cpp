@@ -22,6 +22,15 @@ constexpr int kTemplateCx = 279;
 constexpr int kTemplateCy = 120;
 
 constexpr int kIdEditFrame = 1003;
+constexpr UINT IDS_ABOUTBOX = 101;
+constexpr UINT IDM_ABOUTBOX = 0x0010;
+constexpr UINT WM_CAPTIONPAINT = WM_USER + 5;
+
+// The program's string table.
+QString LoadStringResource(UINT id)
+{
+    return id == IDS_ABOUTBOX ? QStringLiteral("&About Kelvane...") : QString();
+}
 constexpr int kIdSheetFrame = 1005;
 
 }  // namespace
@@ -37,6 +46,10 @@ CEditorDlg::CEditorDlg(QWidget* parent)
     setWindowTitle(kTitle);
     setFont(QFont(QStringLiteral("Arial"), 8));
     SetTemplateSize(kTemplateCx, kTemplateCy);
+    // A pop-up with a caption, a system menu and a modal frame, which the
+    // program draws itself around the client area.
+    CreateFrame(this, client(), WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                WS_EX_APPWINDOW | WS_EX_DLGMODALFRAME);
 
     // The controls in template (tab) order.
     AddButton(m_btnNew, 1013, "New", 5, 5, 15, 15);
@@ -74,7 +87,11 @@ CEditorDlg::CEditorDlg(QWidget* parent)
         b->setCheckable(true);
 }
 
-CEditorDlg::~CEditorDlg() = default;
+CEditorDlg::~CEditorDlg()
+{
+    // The window ends while the caption painter still lives.
+    DestroyWindow();
+}
 
 void CEditorDlg::AddControl(QWidget* w, int id, int x, int y, int cx, int cy)
 {
@@ -110,6 +127,14 @@ bool CEditorDlg::OnInitDialog()
 {
     // The buttons' images are loaded here, before the base initialisation.
     CDialog::OnInitDialog();
+
+    if (CMenu* pSysMenu = GetSystemMenu(GetSafeHwnd(), FALSE)) {
+        const QString strAboutMenu = LoadStringResource(IDS_ABOUTBOX);
+        if (!strAboutMenu.isEmpty()) {
+            pSysMenu->AppendMenu(MF_SEPARATOR);
+            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+        }
+    }
 
     setWindowIcon(m_hIcon);
 
@@ -163,7 +188,44 @@ bool CEditorDlg::OnInitDialog()
     connect(&m_btnNew, &QPushButton::clicked, this, &CEditorDlg::OnNew);
     connect(&m_btnModify, &QPushButton::clicked, this, &CEditorDlg::OnModify);
 
+    m_captionPainter.Install(this, WM_CAPTIONPAINT);
     return true;
+}
+
+LRESULT CEditorDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SYSCOMMAND:
+        OnSysCommand(UINT(wParam), lParam);
+        return 0;
+    case WM_CAPTIONPAINT:
+        return OnCaptionPaint(wParam, lParam);
+    default:
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+}
+
+void CEditorDlg::OnSysCommand(UINT nID, LPARAM)
+{
+    if ((nID & ~0xFu) == IDM_ABOUTBOX)
+        OnAbout();
+    else
+        Default();
+}
+
+LRESULT CEditorDlg::OnCaptionPaint(WPARAM wParam, LPARAM lParam)
+{
+    m_captionPainter.DrawGradientCaption(BOOL(wParam), reinterpret_cast<CaptionPaintInfo*>(lParam),
+                                         kTitle);
+    return 0;
+}
+
+// Replaced by the About box on merge.
+void CEditorDlg::OnAbout()
+{
+    CDialog dlg(this);
+    dlg.setWindowTitle(QStringLiteral("About Kelvane"));
+    dlg.DoModal();
 }
 
 bool CEditorDlg::eventFilter(QObject* watched, QEvent* event)
@@ -201,8 +263,12 @@ void CEditorDlg::RefreshEditor()
 
 void CEditorDlg::RefreshCaption()
 {
-    // Repainting the window redraws its caption in the current state.
-    update();
+    // Drawn anew as active: the window is active again once its file
+    // dialog has gone.
+    m_captionPainter.m_bActive = TRUE;
+    m_captionPainter.m_cxCache = 0;
+    m_captionPainter.m_cyCache = 0;
+    m_captionPainter.PaintCaption();
 }
 
 void CEditorDlg::SelectColor(int index)
