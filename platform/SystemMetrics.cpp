@@ -1,5 +1,40 @@
 #include "SystemMetrics.h"
 
+#include "WindowFrame.h"
+
+#include <map>
+
+namespace {
+
+// Colours changed by SetSysColors, over the standard scheme.
+std::map<int, COLORREF>& ChangedColors()
+{
+    static std::map<int, COLORREF> colors;
+    return colors;
+}
+
+COLORREF StandardColor(int index)
+{
+    switch (index) {
+    case COLOR_ACTIVECAPTION:
+        return RGB(0, 0, 128);
+    case COLOR_INACTIVECAPTION:
+    case COLOR_3DSHADOW:
+        return RGB(128, 128, 128);
+    case COLOR_CAPTIONTEXT:
+    case COLOR_3DHIGHLIGHT:
+        return RGB(255, 255, 255);
+    case COLOR_3DFACE:
+    case COLOR_3DLIGHT:
+    case COLOR_INACTIVECAPTIONTEXT:
+        return RGB(192, 192, 192);
+    default:  // COLOR_BTNTEXT, COLOR_3DDKSHADOW
+        return RGB(0, 0, 0);
+    }
+}
+
+}  // namespace
+
 int GetSystemMetrics(int index)
 {
     switch (index) {
@@ -26,20 +61,14 @@ int GetSystemMetrics(int index)
 
 COLORREF GetSysColor(int index)
 {
-    switch (index) {
-    case COLOR_ACTIVECAPTION:
-        return RGB(0, 0, 128);
-    case COLOR_INACTIVECAPTION:
-    case COLOR_3DSHADOW:
-        return RGB(128, 128, 128);
-    case COLOR_CAPTIONTEXT:
-    case COLOR_3DHIGHLIGHT:
-        return RGB(255, 255, 255);
-    case COLOR_3DFACE:
-    case COLOR_3DLIGHT:
-    case COLOR_INACTIVECAPTIONTEXT:
-        return RGB(192, 192, 192);
-    default:  // COLOR_BTNTEXT, COLOR_3DDKSHADOW
-        return RGB(0, 0, 0);
-    }
+    const auto it = ChangedColors().find(index);
+    return it != ChangedColors().end() ? it->second : StandardColor(index);
+}
+
+bool SetSysColors(int count, const int* elements, const COLORREF* values)
+{
+    for (int i = 0; i < count; ++i)
+        ChangedColors()[elements[i]] = values[i];
+    CWindowFrame::Broadcast(WM_SYSCOLORCHANGE);
+    return true;
 }

@@ -51,3 +51,6 @@ enum : int
 // 0 for an index the program does not know.
 int GetSystemMetrics(int index);
 COLORREF GetSysColor(int index);
+// Changes system colours for the whole program; every window with a frame
+// drawn by the program gets WM_SYSCOLORCHANGE.
+bool SetSysColors(int count, const int* elements, const COLORREF* values);

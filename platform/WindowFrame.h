@@ -27,6 +27,8 @@ public:
     ~CWindowFrame() override;
 
     static CWindowFrame* Find(HWND hwnd);
+    // Sends the message with 0, 0 to every window with a frame, then redraws its frame.
+    static void Broadcast(UINT message);
 
     QWidget* Window() const { return m_window; }
     CWnd* Owner() const { return m_owner; }

@@ -4,16 +4,19 @@
 #include "SystemMetrics.h"
 #include "WindowFrame.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QShortcut>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -284,6 +287,18 @@ CWindowFrame* CWindowFrame::Find(HWND hwnd)
     return it == Frames().end() ? nullptr : it->second;
 }
 
+void CWindowFrame::Broadcast(UINT message)
+{
+    std::vector<HWND> windows;
+    for (const auto& [hwnd, frame] : Frames())
+        windows.push_back(hwnd);
+    for (HWND hwnd : windows) {
+        SendMessageA(hwnd, message, 0, 0);
+        if (CWindowFrame* frame = Find(hwnd))
+            frame->InvalidateFrame();
+    }
+}
+
 QSize CWindowFrame::FrameSize() const
 {
     if (m_style & WS_THICKFRAME)
@@ -370,7 +385,7 @@ void CWindowFrame::DrawFrame(const QRegion& region, bool caption)
                     ToQColor(GetSysColor(COLOR_3DFACE)));
     }
     const QRect rc = CaptionRect();
-    if (!caption || rc.isEmpty())
+    if (!caption || rc.isEmpty() || !region.intersects(rc))
         return;
     const RECT r{rc.left(), rc.top(), rc.left() + rc.width(), rc.top() + rc.height()};
     DrawCaption(m_window, &dc, &r, DC_ICON | DC_TEXT | (m_bActive ? UINT(DC_ACTIVE) : 0u));
@@ -512,6 +527,15 @@ bool CWindowFrame::eventFilter(QObject* watched, QEvent* event)
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:
         SendMessageA(m_window, WM_NCACTIVATE, event->type() == QEvent::WindowActivate, 0);
+        break;
+    case QEvent::WindowUnblocked:
+        // The modal window that blocked this one has ended: the owner becomes
+        // active again, also where no window manager hands the focus back.
+        QTimer::singleShot(0, m_window, [w = m_window] {
+            const QWidget* active = QApplication::activeWindow();
+            if (w->isVisible() && (!active || !active->isVisible()))
+                w->activateWindow();
+        });
         break;
     case QEvent::WindowTitleChange: {
         const QByteArray text = m_window->windowTitle().toLocal8Bit();
