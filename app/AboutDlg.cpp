@@ -1,6 +1,7 @@
 #include "AboutDlg.h"
 
 #include "OptionsDlg.h"
+#include "platform/DataExchange.h"
 
 #include <QLabel>
 

@@ -26,6 +26,15 @@ constexpr int kTemplateCx = 279;
 constexpr int kTemplateCy = 120;
 
 constexpr int kIdEditFrame = 1003;
+constexpr UINT IDS_ABOUTBOX = 101;
+constexpr UINT IDM_ABOUTBOX = 0x0010;
+constexpr UINT WM_CAPTIONPAINT = WM_USER + 5;
+
+// The program's string table.
+QString LoadStringResource(UINT id)
+{
+    return id == IDS_ABOUTBOX ? QStringLiteral("&About Kelvane...") : QString();
+}
 constexpr int kIdSheetFrame = 1005;
 
 }  // namespace
@@ -41,6 +50,10 @@ CEditorDlg::CEditorDlg(QWidget* parent)
     setWindowTitle(kTitle);
     setFont(QFont(QStringLiteral("Arial"), 8));
     SetTemplateSize(kTemplateCx, kTemplateCy);
+    // A pop-up with a caption, a system menu and a modal frame, which the
+    // program draws itself around the client area.
+    CreateFrame(this, client(), WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                WS_EX_APPWINDOW | WS_EX_DLGMODALFRAME);
 
     // The controls in template (tab) order.
     AddButton(1013, "New", 5, 5, 15, 15);
@@ -75,7 +88,11 @@ CEditorDlg::CEditorDlg(QWidget* parent)
     }
 }
 
-CEditorDlg::~CEditorDlg() = default;
+CEditorDlg::~CEditorDlg()
+{
+    // The window ends while the caption painter still lives.
+    DestroyWindow();
+}
 
 void CEditorDlg::AddControl(QWidget* w, int id, int x, int y, int cx, int cy)
 {
@@ -144,6 +161,14 @@ bool CEditorDlg::OnInitDialog()
     m_btnAbout.LoadBitmaps(134, 133);
     CDialog::OnInitDialog();
 
+    if (CMenu* pSysMenu = GetSystemMenu(GetSafeHwnd(), FALSE)) {
+        const QString strAboutMenu = LoadStringResource(IDS_ABOUTBOX);
+        if (!strAboutMenu.isEmpty()) {
+            pSysMenu->AppendMenu(MF_SEPARATOR);
+            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+        }
+    }
+
     setWindowIcon(m_hIcon);
 
     m_pEditWnd = new CTileEditWnd;
@@ -182,22 +207,51 @@ bool CEditorDlg::OnInitDialog()
     OnSetCursor(m_pSheetWnd, m_pSheetWnd->mapToGlobal(QPoint(0, 0)));
 
     // Commands of the buttons.
-    connect(&m_btnColor1, &QPushButton::clicked, this, &CEditorDlg::OnColor1);
-    connect(&m_btnColor2, &QPushButton::clicked, this, &CEditorDlg::OnColor2);
-    connect(&m_btnColor3, &QPushButton::clicked, this, &CEditorDlg::OnColor3);
-    connect(&m_btnColor4, &QPushButton::clicked, this, &CEditorDlg::OnColor4);
-    connect(&m_btnExit, &QPushButton::clicked, this, &CEditorDlg::OnExit);
-    connect(&m_btnOpen, &QPushButton::clicked, this, &CEditorDlg::OnOpen);
-    connect(&m_btnSave, &QPushButton::clicked, this, &CEditorDlg::OnSave);
-    connect(&m_btnHFlip, &QPushButton::clicked, this, &CEditorDlg::OnHFlip);
-    connect(&m_btnUndo, &QPushButton::clicked, this, &CEditorDlg::OnUndo);
-    connect(&m_btnVFlip, &QPushButton::clicked, this, &CEditorDlg::OnVFlip);
-    connect(&m_btnZoom, &QPushButton::clicked, this, &CEditorDlg::OnZoom);
-    connect(&m_btnNew, &QPushButton::clicked, this, &CEditorDlg::OnNew);
-    connect(&m_btnModify, &QPushButton::clicked, this, &CEditorDlg::OnModify);
+    connect(&m_btnColor1, &QAbstractButton::clicked, this, &CEditorDlg::OnColor1);
+    connect(&m_btnColor2, &QAbstractButton::clicked, this, &CEditorDlg::OnColor2);
+    connect(&m_btnColor3, &QAbstractButton::clicked, this, &CEditorDlg::OnColor3);
+    connect(&m_btnColor4, &QAbstractButton::clicked, this, &CEditorDlg::OnColor4);
+    connect(&m_btnExit, &QAbstractButton::clicked, this, &CEditorDlg::OnExit);
+    connect(&m_btnOpen, &QAbstractButton::clicked, this, &CEditorDlg::OnOpen);
+    connect(&m_btnSave, &QAbstractButton::clicked, this, &CEditorDlg::OnSave);
+    connect(&m_btnHFlip, &QAbstractButton::clicked, this, &CEditorDlg::OnHFlip);
+    connect(&m_btnUndo, &QAbstractButton::clicked, this, &CEditorDlg::OnUndo);
+    connect(&m_btnVFlip, &QAbstractButton::clicked, this, &CEditorDlg::OnVFlip);
+    connect(&m_btnZoom, &QAbstractButton::clicked, this, &CEditorDlg::OnZoom);
+    connect(&m_btnNew, &QAbstractButton::clicked, this, &CEditorDlg::OnNew);
+    connect(&m_btnModify, &QAbstractButton::clicked, this, &CEditorDlg::OnModify);
     connect(&m_btnAbout, &QAbstractButton::clicked, this, &CEditorDlg::OnAbout);
 
+    m_captionPainter.Install(this, WM_CAPTIONPAINT);
     return true;
+}
+
+LRESULT CEditorDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SYSCOMMAND:
+        OnSysCommand(UINT(wParam), lParam);
+        return 0;
+    case WM_CAPTIONPAINT:
+        return OnCaptionPaint(wParam, lParam);
+    default:
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+}
+
+void CEditorDlg::OnSysCommand(UINT nID, LPARAM)
+{
+    if ((nID & ~0xFu) == IDM_ABOUTBOX)
+        OnAbout();
+    else
+        Default();
+}
+
+LRESULT CEditorDlg::OnCaptionPaint(WPARAM wParam, LPARAM lParam)
+{
+    m_captionPainter.DrawGradientCaption(BOOL(wParam), reinterpret_cast<CaptionPaintInfo*>(lParam),
+                                         kTitle);
+    return 0;
 }
 
 bool CEditorDlg::eventFilter(QObject* watched, QEvent* event)
@@ -235,8 +289,12 @@ void CEditorDlg::RefreshEditor()
 
 void CEditorDlg::RefreshCaption()
 {
-    // Repainting the window redraws its caption in the current state.
-    update();
+    // Drawn anew as active: the window is active again once its file
+    // dialog has gone.
+    m_captionPainter.m_bActive = TRUE;
+    m_captionPainter.m_cxCache = 0;
+    m_captionPainter.m_cyCache = 0;
+    m_captionPainter.PaintCaption();
 }
 
 void CEditorDlg::SelectColor(int index)

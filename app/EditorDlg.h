@@ -1,5 +1,6 @@
 #pragma once
 
+#include "caption/CaptionPainter.h"
 #include "platform/BitmapButton.h"
 #include "platform/Dialog.h"
 
@@ -21,7 +22,7 @@ extern int g_nZoomStep;
 //
 // Every control's objectName() is its control id in decimal ("1013" for
 // New, "1003" for the editor's frame, "-1" for the separator lines).
-class CEditorDlg : public CDialog
+class CEditorDlg : public CDialog, public CWnd
 {
     Q_OBJECT
 
@@ -32,7 +33,7 @@ public:
     // Loads the selected sheet tile into the editor and repaints it; the
     // editor's undo copy and the selection stay.
     void RefreshEditor();
-    // Redraws the window's caption as it looks now.
+    // Draws the caption anew from a fresh image, as active.
     void RefreshCaption();
 
     CTileEditWnd* EditWnd() const { return m_pEditWnd; }
@@ -64,6 +65,9 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     bool OnInitDialog() override;
+    // The message table of the window's frame: system commands and the
+    // caption painter's paint message.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     void OnColor1();
@@ -81,6 +85,9 @@ protected:
     void OnSave();
     // Shows the About box, modally; its clip starts from the first frame.
     void OnAbout();
+    // The About item runs the About box; Move, Close and the rest are the system's.
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    LRESULT OnCaptionPaint(WPARAM wParam, LPARAM lParam);
     // Sets the cursor of widget w for the cursor at globalPos: the editing
     // cursor over the editor's frame (whatever the zoom), the selection
     // cursor over the sheet's frame, the arrow elsewhere.
@@ -98,6 +105,7 @@ private:
     QWidget* Control(int id) const;
 
     QIcon m_hIcon;
+    CCaptionPainter m_captionPainter;
     CBitmapButton m_btnColor4;
     CBitmapButton m_btnColor3;
     CBitmapButton m_btnColor2;

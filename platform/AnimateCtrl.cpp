@@ -1,8 +1,5 @@
 #include "AnimateCtrl.h"
 
-#include "DataExchange.h"
-#include "Dialog.h"
-
 #include <QFile>
 #include <QPainter>
 
@@ -178,21 +175,4 @@ void CAnimateCtrl::paintEvent(QPaintEvent*)
     // becomes a block of device pixels, never smoothed.
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p.drawImage(QPoint(0, 0), FrameImage(frame));
-}
-
-void DDX_Control(CDataExchange* pDX, int nIDC, CAnimateCtrl& control)
-{
-    QWidget* client = pDX->m_pDlgWnd->client();
-    const QString id = QString::number(nIDC);
-    QWidget* placeholder = client->findChild<QWidget*>(id, Qt::FindDirectChildrenOnly);
-    if (!placeholder || placeholder == &control)
-        return;
-    control.setParent(client);
-    control.setObjectName(id);
-    control.setGeometry(placeholder->geometry());
-    control.setFocusPolicy(placeholder->focusPolicy());
-    control.stackUnder(placeholder);
-    QWidget::setTabOrder(placeholder, &control);
-    control.setVisible(placeholder->isVisibleTo(client));
-    delete placeholder;
 }

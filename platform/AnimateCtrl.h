@@ -9,8 +9,6 @@
 
 #include <cstdint>
 
-class CDataExchange;
-
 // The animation control: plays an 8-bit clip from the program's resources
 // (":/res/clip<id>.avi"), each frame drawn 1:1 at the control's top-left
 // corner through the clip's palette on the control's own black background.
@@ -78,8 +76,3 @@ private:
     int m_nImageFrame = -1;
     std::string m_strError;
 };
-
-// Binds the animation control nIDC of the dialog's template to `control`:
-// the member takes the template control's place (rectangle, id, tab order)
-// and the template control goes. Binding again does nothing.
-void DDX_Control(CDataExchange* pDX, int nIDC, CAnimateCtrl& control);

@@ -94,7 +94,9 @@ TEST_F(EditorDlgTest, LayoutFollowsTemplate)
 {
     EXPECT_EQ(m_dlg->windowTitle(), QStringLiteral("Kelvane"));
     EXPECT_EQ(m_dlg->client()->size(), QSize(419, 195));
-    EXPECT_EQ(m_dlg->size(), QSize(419, 195));
+    // The dialog frame and the caption around the client area.
+    EXPECT_EQ(m_dlg->size(), QSize(425, 220));
+    EXPECT_EQ(m_dlg->client()->pos(), QPoint(3, 22));
     EXPECT_EQ(m_dlg->font().family(), QStringLiteral("Arial"));
     EXPECT_EQ(m_dlg->font().pointSize(), 8);
     const QImage icon(QStringLiteral(":/res/icon128.png"));
@@ -142,7 +144,7 @@ TEST_F(EditorDlgTest, LayoutFollowsTemplate)
     EXPECT_TRUE(m_edit->isVisible());
     EXPECT_TRUE(m_sheet->isVisible());
 
-    const QImage img = Grab(m_dlg.get());
+    const QImage img = Grab(m_dlg->client());
     const QRect line1 = MapDialogRect(5, 54, 15, 1);
     const QRect line2 = MapDialogRect(5, 95, 15, 1);
     EXPECT_EQ(line1.height(), 1);
@@ -342,7 +344,7 @@ TEST_F(EditorDlgTest, SmallestZoomPaintsCellsAndLeavesBareFrameToBackground)
     expected[56] = expected[7] = 255;
     EXPECT_EQ(m_edit->GetPixels(), expected);
 
-    const QImage img = Grab(m_dlg.get());
+    const QImage img = Grab(m_dlg->client());
     EXPECT_EQ(img.pixel(r.topLeft()), qRgb(155, 0, 255));
     for (const QPoint p : {r.topRight(), r.bottomLeft(), r.bottomRight()})
         EXPECT_EQ(img.pixel(p), qRgb(100, 0, 150)) << p.x() << "," << p.y();

@@ -1,0 +1,565 @@
+#include "WindowProc.h"
+
+#include "Gdi.h"
+#include "SystemMetrics.h"
+#include "WindowFrame.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QShortcut>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+std::unordered_map<HWND, CWindowFrame*>& Frames()
+{
+    static std::unordered_map<HWND, CWindowFrame*> frames;
+    return frames;
+}
+
+}  // namespace
+
+MSG* AfxGetCurrentMessage()
+{
+    thread_local MSG msg;
+    return &msg;
+}
+
+CCurrentMessageScope::CCurrentMessageScope(HWND hwnd, UINT message, WPARAM wParam,
+                                           LPARAM lParam)
+    : m_saved(*AfxGetCurrentMessage())
+{
+    MSG* msg = AfxGetCurrentMessage();
+    msg->hwnd = hwnd;
+    msg->message = message;
+    msg->wParam = wParam;
+    msg->lParam = lParam;
+}
+
+CCurrentMessageScope::~CCurrentMessageScope()
+{
+    *AfxGetCurrentMessage() = m_saved;
+}
+
+LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return proc ? proc(hwnd, message, wParam, lParam) : 0;
+}
+
+LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWindowFrame* frame = CWindowFrame::Find(hwnd);
+    return frame ? CallWindowProcA(frame->m_proc, hwnd, message, wParam, lParam) : 0;
+}
+
+LRESULT AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWindowFrame* frame = CWindowFrame::Find(hwnd);
+    const CCurrentMessageScope scope(hwnd, message, wParam, lParam);
+    return frame && frame->Owner() ? frame->Owner()->WindowProc(message, wParam, lParam)
+                                   : DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWindowFrame* frame = CWindowFrame::Find(hwnd);
+    if (!frame)
+        return 0;
+    const bool visible = frame->m_style & WS_VISIBLE;
+    switch (message) {
+    case WM_NCPAINT: {
+        const QRect window = frame->WindowRect();
+        frame->DrawFrame((wParam & 0xFFFF) <= 1
+                             ? QRegion(window)
+                             : RegionOf(wParam).translated(-hwnd->frameGeometry().topLeft()),
+                         true);
+        return 0;
+    }
+    case WM_NCACTIVATE:
+        frame->m_bActive = wParam != 0;
+        if (visible)
+            frame->DrawDefaultCaption();
+        return TRUE;
+    case WM_SETTEXT:
+        frame->m_text = lParam ? QString::fromLocal8Bit(reinterpret_cast<const char*>(lParam))
+                               : QString();
+        if (visible)
+            frame->DrawDefaultCaption();
+        return TRUE;
+    case WM_GETICON:
+        return frame->m_icon.isNull() ? 0 : reinterpret_cast<LRESULT>(&frame->m_icon);
+    case WM_SYSCOMMAND:
+        switch (wParam & 0xFFF0) {
+        case SC_CLOSE:
+            SendMessageA(hwnd, WM_CLOSE, 0, 0);
+            break;
+        case SC_MOVE:
+            frame->StartMove(false);
+            break;
+        case SC_KEYMENU:
+            frame->ShowSystemMenu(hwnd->mapToGlobal(frame->CaptionRect().bottomLeft()));
+            break;
+        default:
+            break;
+        }
+        return 0;
+    case WM_CLOSE:
+        hwnd->close();
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+LONG_PTR GetWindowLongA(HWND hwnd, int index)
+{
+    const CWindowFrame* frame = CWindowFrame::Find(hwnd);
+    if (!frame)
+        return 0;
+    switch (index) {
+    case GWL_WNDPROC:
+        return reinterpret_cast<LONG_PTR>(frame->m_proc);
+    case GWL_STYLE:
+        return LONG_PTR(frame->m_style);
+    case GWL_EXSTYLE:
+        return LONG_PTR(frame->m_exStyle);
+    default:
+        return 0;
+    }
+}
+
+LONG_PTR SetWindowLongA(HWND hwnd, int index, LONG_PTR value)
+{
+    CWindowFrame* frame = CWindowFrame::Find(hwnd);
+    const LONG_PTR old = GetWindowLongA(hwnd, index);
+    if (!frame)
+        return 0;
+    switch (index) {
+    case GWL_WNDPROC:
+        frame->m_proc = reinterpret_cast<WNDPROC>(value);
+        break;
+    case GWL_STYLE:
+        frame->m_style = DWORD(value);
+        break;
+    case GWL_EXSTYLE:
+        frame->m_exStyle = DWORD(value);
+        break;
+    default:
+        break;
+    }
+    return old;
+}
+
+BOOL GetWindowRect(HWND hwnd, RECT* rect)
+{
+    if (!hwnd)
+        return FALSE;
+    const QRect r = hwnd->frameGeometry();
+    *rect = RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    return TRUE;
+}
+
+BOOL IsIconic(HWND hwnd)
+{
+    return hwnd && hwnd->isMinimized() ? TRUE : FALSE;
+}
+
+BOOL IsZoomed(HWND hwnd)
+{
+    return hwnd && hwnd->isMaximized() ? TRUE : FALSE;
+}
+
+BOOL IsWindowEnabled(HWND hwnd)
+{
+    return hwnd && hwnd->isEnabled() ? TRUE : FALSE;
+}
+
+QString GetWindowText(HWND hwnd)
+{
+    const CWindowFrame* frame = CWindowFrame::Find(hwnd);
+    return frame ? frame->m_text : QString();
+}
+
+BOOL CMenu::AppendMenu(UINT flags, UINT id, const QString& text)
+{
+    if (flags & MF_SEPARATOR) {
+        m_pMenu->addSeparator();
+        return TRUE;
+    }
+    QWidget* window = m_pMenu->parentWidget();
+    QAction* action = m_pMenu->addAction(text);
+    QObject::connect(action, &QAction::triggered, m_pMenu,
+                     [window, id] { SendMessageA(window, WM_SYSCOMMAND, id, 0); });
+    return TRUE;
+}
+
+CMenu* GetSystemMenu(HWND hwnd, BOOL)
+{
+    CWindowFrame* frame = CWindowFrame::Find(hwnd);
+    return frame ? frame->m_sysMenu.get() : nullptr;
+}
+
+CWnd::~CWnd()
+{
+    DestroyWindow();
+}
+
+void CWnd::CreateFrame(QWidget* window, QWidget* client, DWORD style, DWORD exStyle)
+{
+    DestroyWindow();
+    m_hWnd = window;
+    new CWindowFrame(window, client, this, style, exStyle);
+}
+
+void CWnd::DestroyWindow()
+{
+    CWindowFrame* frame = CWindowFrame::Find(m_hWnd);
+    if (!frame)
+        return;
+    SendMessageA(m_hWnd, WM_NCDESTROY, 0, 0);
+    frame->Detach();
+    delete frame;
+    m_hWnd = nullptr;
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Default()
+{
+    const MSG* msg = AfxGetCurrentMessage();
+    return DefWindowProcA(m_hWnd, msg->message, msg->wParam, msg->lParam);
+}
+
+CWindowFrame::CWindowFrame(QWidget* window, QWidget* client, CWnd* owner, DWORD style,
+                           DWORD exStyle)
+    : QObject(window),
+      m_proc(AfxWndProc),
+      m_style(style & ~WS_VISIBLE),
+      m_exStyle(exStyle),
+      m_text(window->windowTitle()),
+      m_icon(window->windowIcon()),
+      m_window(window),
+      m_client(client),
+      m_owner(owner)
+{
+    Frames()[window] = this;
+    if (style & WS_SYSMENU) {
+        // A dialog's system menu.
+        m_sysMenu = std::make_unique<CMenu>(new QMenu(window));
+        m_sysMenu->AppendMenu(MF_STRING, SC_MOVE, QStringLiteral("&Move"));
+        m_sysMenu->AppendMenu(MF_SEPARATOR);
+        m_sysMenu->AppendMenu(MF_STRING, SC_CLOSE, QStringLiteral("&Close\tAlt+F4"));
+        for (const auto& [key, command] : {std::pair{Qt::ALT | Qt::Key_Space, SC_KEYMENU},
+                                           std::pair{Qt::ALT | Qt::Key_F4, SC_CLOSE}}) {
+            auto* shortcut = new QShortcut(QKeySequence(key), window);
+            connect(shortcut, &QShortcut::activated, this,
+                    [this, command] { SendMessageA(m_window, WM_SYSCOMMAND, command, 0); });
+        }
+    }
+    window->setWindowFlags(window->windowFlags() | Qt::FramelessWindowHint);
+    Layout();
+    if (window->isVisible())
+        m_style |= WS_VISIBLE;
+    window->installEventFilter(this);
+}
+
+CWindowFrame::~CWindowFrame()
+{
+    m_window->removeEventFilter(this);
+    Frames().erase(m_window);
+}
+
+CWindowFrame* CWindowFrame::Find(HWND hwnd)
+{
+    const auto it = Frames().find(hwnd);
+    return it == Frames().end() ? nullptr : it->second;
+}
+
+void CWindowFrame::Broadcast(UINT message)
+{
+    std::vector<HWND> windows;
+    for (const auto& [hwnd, frame] : Frames())
+        windows.push_back(hwnd);
+    for (HWND hwnd : windows) {
+        SendMessageA(hwnd, message, 0, 0);
+        if (CWindowFrame* frame = Find(hwnd))
+            frame->InvalidateFrame();
+    }
+}
+
+QSize CWindowFrame::FrameSize() const
+{
+    if (m_style & WS_THICKFRAME)
+        return QSize(GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME));
+    if ((m_style & WS_DLGFRAME) || (m_style & DS_MODALFRAME) || (m_exStyle & WS_EX_DLGMODALFRAME))
+        return QSize(GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME));
+    if (m_style & WS_BORDER)
+        return QSize(GetSystemMetrics(SM_CYBORDER), GetSystemMetrics(SM_CYBORDER));
+    return QSize(0, 0);
+}
+
+QRect CWindowFrame::WindowRect() const
+{
+    return QRect(QPoint(0, 0), m_window->size());
+}
+
+QRect CWindowFrame::ClientRect() const
+{
+    return m_client->geometry();
+}
+
+QRect CWindowFrame::CaptionRect() const
+{
+    if ((m_style & WS_CAPTION) != WS_CAPTION)
+        return QRect();
+    const QSize f = FrameSize();
+    return QRect(f.width(), f.height(), m_window->width() - 2 * f.width(),
+                 GetSystemMetrics(SM_CYCAPTION) - GetSystemMetrics(SM_CYBORDER));
+}
+
+QRect CWindowFrame::CloseButtonRect() const
+{
+    const QRect caption = CaptionRect();
+    if (caption.isEmpty() || !(m_style & WS_SYSMENU))
+        return QRect();
+    const int cxSize = GetSystemMetrics(SM_CXSIZE);
+    return QRect(caption.right() + 1 - cxSize, caption.top() + 2, cxSize - 2,
+                 GetSystemMetrics(SM_CYSIZE) - 4);
+}
+
+void CWindowFrame::Layout()
+{
+    const QSize f = FrameSize();
+    const int caption = (m_style & WS_CAPTION) == WS_CAPTION ? GetSystemMetrics(SM_CYCAPTION) : 0;
+    const QSize client = m_client->size();
+    m_client->move(f.width(), f.height() + caption);
+    m_window->setFixedSize(client + QSize(2 * f.width(), 2 * f.height() + caption));
+    InvalidateFrame();
+}
+
+void CWindowFrame::InvalidateFrame()
+{
+    const qreal dpr = m_window->devicePixelRatioF();
+    const QSize size = (QSizeF(m_window->size()) * dpr).toSize();
+    if (m_surface.size() != size || m_surface.devicePixelRatio() != dpr) {
+        m_surface = QImage(size, QImage::Format_RGB32);
+        m_surface.setDevicePixelRatio(dpr);
+        m_surface.fill(Qt::black);
+    }
+    m_invalid = QRegion(WindowRect()) - ClientRect();
+    m_window->update(m_invalid);
+}
+
+void CWindowFrame::SurfaceChanged()
+{
+    if (!m_bInPaint)
+        m_window->update(QRegion(WindowRect()) - ClientRect());
+}
+
+void CWindowFrame::DrawFrame(const QRegion& region, bool caption)
+{
+    CWindowDC dc(m_window);
+    QPainter* p = dc.Painter();
+    if (!p)
+        return;
+    const QRegion nonClient = QRegion(WindowRect()) - ClientRect();
+    p->setClipRegion(region & nonClient);
+    const QSize f = FrameSize();
+    if (f.width() >= 2) {
+        DrawRaisedEdge(p, WindowRect());
+    } else {
+        p->fillRect(WindowRect(), ToQColor(GetSysColor(COLOR_3DDKSHADOW)));
+        p->fillRect(WindowRect().adjusted(f.width(), f.height(), -f.width(), -f.height()),
+                    ToQColor(GetSysColor(COLOR_3DFACE)));
+    }
+    const QRect rc = CaptionRect();
+    if (!caption || rc.isEmpty() || !region.intersects(rc))
+        return;
+    const RECT r{rc.left(), rc.top(), rc.left() + rc.width(), rc.top() + rc.height()};
+    DrawCaption(m_window, &dc, &r, DC_ICON | DC_TEXT | (m_bActive ? UINT(DC_ACTIVE) : 0u));
+    const QRect b = CloseButtonRect();
+    if (!b.isEmpty()) {
+        RECT button{b.left(), b.top(), b.left() + b.width(), b.top() + b.height()};
+        DrawFrameControl(&dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+    }
+}
+
+void CWindowFrame::DrawDefaultCaption()
+{
+    DrawFrame(CaptionRect(), true);
+}
+
+void CWindowFrame::ShowSystemMenu(const QPoint& globalPos)
+{
+    if (m_sysMenu)
+        m_sysMenu->GetSafeMenu()->popup(globalPos);
+}
+
+void CWindowFrame::StartMove(bool withButton)
+{
+    if (QWindow* handle = m_window->windowHandle(); withButton && handle && handle->startSystemMove())
+        return;
+    // No window manager to do it: the window follows the cursor until the
+    // button is released (or, from the system menu, until a click).
+    m_bMoving = true;
+    m_bMoveWithButton = withButton;
+    m_moveCursor = QCursor::pos();
+    m_moveWindow = m_window->pos();
+    if (!withButton)
+        m_window->grabMouse(Qt::SizeAllCursor);
+}
+
+void CWindowFrame::Paint(const QRegion& region)
+{
+    if (m_surface.devicePixelRatio() != m_window->devicePixelRatioF())
+        InvalidateFrame();
+    const QRegion nonClient = QRegion(WindowRect()) - ClientRect();
+    const QRegion exposed = region & m_invalid;
+    if (!exposed.isEmpty()) {
+        const bool whole = exposed == nonClient;
+        m_invalid -= exposed;
+        m_bInPaint = true;
+        const HRGN rgn =
+            whole ? 0 : CreateRgnFromQRegion(exposed.translated(m_window->frameGeometry().topLeft()));
+        SendMessageA(m_window, WM_NCPAINT, whole ? 1 : rgn, 0);
+        if (rgn)
+            DeleteObject(rgn);
+        m_bInPaint = false;
+    }
+    QPainter p(m_window);
+    p.setClipRegion(region & nonClient);
+    p.drawImage(WindowRect(), m_surface);
+}
+
+bool CWindowFrame::Mouse(QEvent* event)
+{
+    const auto* e = static_cast<QMouseEvent*>(event);
+    const QPoint pos = e->position().toPoint();
+    const QPoint global = e->globalPosition().toPoint();
+    const QRect caption = CaptionRect();
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (m_bMoving && !m_bMoveWithButton) {
+            m_bMoving = false;
+            m_window->releaseMouse();
+            return true;
+        }
+        if (!caption.contains(pos))
+            return false;
+        if (e->button() == Qt::RightButton) {
+            ShowSystemMenu(global);
+        } else if (e->button() == Qt::LeftButton) {
+            if (CloseButtonRect().contains(pos))
+                m_bClosePressed = true;
+            else if (pos.x() < caption.left() + GetSystemMetrics(SM_CXSIZE))
+                ShowSystemMenu(m_window->mapToGlobal(caption.bottomLeft()));
+            else
+                StartMove(true);
+        }
+        return true;
+    case QEvent::MouseMove:
+        if (!m_bMoving)
+            return false;
+        m_window->move(m_moveWindow + global - m_moveCursor);
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (m_bMoving && m_bMoveWithButton) {
+            m_bMoving = false;
+            return true;
+        }
+        if (m_bClosePressed && e->button() == Qt::LeftButton) {
+            m_bClosePressed = false;
+            if (CloseButtonRect().contains(pos))
+                SendMessageA(m_window, WM_SYSCOMMAND, SC_CLOSE, 0);
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool CWindowFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_window)
+        return false;
+    switch (event->type()) {
+    case QEvent::Paint:
+        Paint(static_cast<QPaintEvent*>(event)->region());
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+        return Mouse(event);
+    case QEvent::KeyPress:
+        if (m_bMoving && !m_bMoveWithButton) {
+            m_bMoving = false;
+            m_window->releaseMouse();
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+                m_window->move(m_moveWindow);
+            return true;
+        }
+        break;
+    case QEvent::Show:
+        m_style |= WS_VISIBLE;
+        InvalidateFrame();
+        break;
+    case QEvent::Hide:
+        m_style &= ~WS_VISIBLE;
+        break;
+    case QEvent::Resize:
+        InvalidateFrame();
+        break;
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+        SendMessageA(m_window, WM_NCACTIVATE, event->type() == QEvent::WindowActivate, 0);
+        break;
+    case QEvent::WindowUnblocked:
+        // The modal window that blocked this one has ended: the owner becomes
+        // active again, also where no window manager hands the focus back.
+        QTimer::singleShot(0, m_window, [w = m_window] {
+            const QWidget* active = QApplication::activeWindow();
+            if (w->isVisible() && (!active || !active->isVisible()))
+                w->activateWindow();
+        });
+        break;
+    case QEvent::WindowTitleChange: {
+        const QByteArray text = m_window->windowTitle().toLocal8Bit();
+        SendMessageA(m_window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.constData()));
+        break;
+    }
+    case QEvent::WindowIconChange:
+        m_icon = m_window->windowIcon();
+        InvalidateFrame();
+        break;
+    case QEvent::PaletteChange:
+    case QEvent::ApplicationPaletteChange:
+        SendMessageA(m_window, WM_SYSCOLORCHANGE, 0, 0);
+        InvalidateFrame();
+        break;
+    case QEvent::FontChange:
+    case QEvent::ApplicationFontChange:
+    case QEvent::StyleChange:
+    case QEvent::ScreenChangeInternal:
+        SendMessageA(m_window, WM_SETTINGCHANGE, 0, 0);
+        InvalidateFrame();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
