@@ -2,12 +2,14 @@
 // at 96 DPI into a pixmap of the view's size; each view size also has a
 // plain RGB32 draw of the same pixels to compare with. scripts/bench.sh runs
 // this and judges the goals.
+#include "app/EditorDlg.h"
 #include "formats/AviClip.h"
 #include "formats/DibFile.h"
 #include "formats/NativeFile.h"
 #include "formats/RomImage.h"
 #include "platform/BitmapButton.h"
 #include "platform/DialogUnits.h"
+#include "platform/WindowProc.h"
 #include "tiles/CharCodec.h"
 #include "views/TileEditWnd.h"
 #include "views/TileSheetWnd.h"
@@ -128,6 +130,24 @@ void ButtonPaint(benchmark::State& state)
     RenderLoop(state, button);
 }
 BENCHMARK(ButtonPaint)->Arg(0)->Arg(1);
+
+// The main window's caption repainted from its cached image (0) and with a
+// new image drawn first (1).
+void CaptionRepaint(benchmark::State& state)
+{
+    CEditorDlg dlg;
+    dlg.show();
+    QCoreApplication::processEvents();
+    const bool fresh = state.range(0) != 0;
+    for (auto _ : state) {
+        if (fresh)
+            dlg.RefreshCaption();
+        else
+            SendMessageA(&dlg, WM_NCPAINT, 1, 0);
+    }
+    dlg.hide();
+}
+BENCHMARK(CaptionRepaint)->Arg(0)->Arg(1);
 
 // One frame of the About box's clip decoded (frame `range(0)`).
 void ClipFrameDecode(benchmark::State& state)

@@ -62,6 +62,8 @@ view, plain = us("SheetPaint"), us(plain_name)
 row("tile sheet view paint", f"{view:8.1f} us  plain {plain:6.1f} us  = {view / plain:4.2f} x",
     "<= 2 x plain", view <= 2 * plain)
 
+row("caption repaint, cached image", f"{us('CaptionRepaint/0'):8.1f} us")
+row("caption repaint, new image", f"{us('CaptionRepaint/1'):8.1f} us")
 row("button paint, up image", f"{us('ButtonPaint/0'):8.1f} us")
 row("button paint, pushed image", f"{us('ButtonPaint/1'):8.1f} us")
 for frame in (0, 1):
