@@ -26,13 +26,19 @@ ModalScript& ModalScript::then(Handler handler)
     return *this;
 }
 
+ModalScript& ModalScript::ignore(QWidget* w)
+{
+    m_ignored = w;
+    return *this;
+}
+
 void ModalScript::poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
     if (modal == m_last.data())
         return;
     m_last = modal;
-    if (!modal)
+    if (!modal || modal == m_ignored.data())
         return;
     if (!modal->isVisible())
         return;
