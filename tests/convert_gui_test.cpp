@@ -9,11 +9,13 @@
 #include "tiles/CharCodec.h"
 
 #include <QBuffer>
+#include <QColor>
 #include <QImage>
 #include <QProcess>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -121,28 +123,60 @@ CTileSheet SheetOfPng(const Bytes& png)
     return sheet;
 }
 
-// The pattern as a PNG picture: indexed, the levels' indices as indices and
-// a palette that the default reduction must not look at; or in greys whose
-// colour sums reduce to the levels' indices.
-Bytes PatternPng(bool indexed)
+Bytes PngBytes(const QImage& image)
 {
-    const CTileSheet sheet = Pattern();
-    QImage image(128, 128, indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
-    if (indexed)
-        image.setColorTable({qRgb(9, 9, 9), qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9)});
-    for (int i = 0; i < kSheetBytes; ++i) {
-        const int index = sheet.GetPixels()[i] & 3;
-        const int x = i % 128, y = 127 - i / 128;
-        if (indexed)
-            image.setPixel(x, y, uint(index));
-        else
-            image.setPixel(x, y, qRgb(64 * index + 5, 64 * index + 10, 64 * index));
-    }
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(image.save(&buffer, "PNG"));
     return Bytes(data.begin(), data.end());
+}
+
+// A blank picture.
+Bytes PicturePng(int width, int height, QImage::Format format)
+{
+    QImage image(width, height, format);
+    image.setColorCount(2);
+    image.fill(0);
+    return PngBytes(image);
+}
+
+// The pattern as a PNG picture: indexed, the levels' indices as indices and
+// a palette that the default reduction must not look at; or each pixel in
+// the colour that `colour` gives for its level's index.
+Bytes PatternPng(QImage::Format format, const std::function<QRgb(int)>& colour = {})
+{
+    const CTileSheet sheet = Pattern();
+    QImage image(128, 128, format);
+    if (format == QImage::Format_Indexed8)
+        image.setColorTable({qRgb(9, 9, 9), qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9)});
+    for (int i = 0; i < kSheetBytes; ++i) {
+        const int index = sheet.GetPixels()[i] & 3;
+        const int x = i % 128, y = 127 - i / 128;
+        if (format == QImage::Format_Indexed8)
+            image.setPixel(x, y, uint(index));
+        else
+            image.setPixelColor(x, y, QColor(colour(index)));
+    }
+    return PngBytes(image);
+}
+
+// The halfwords of a C array written by the converter, in order.
+std::vector<std::uint16_t> CArrayValues(const Bytes& source)
+{
+    const std::string text(source.begin(), source.end());
+    std::vector<std::uint16_t> values;
+    for (std::size_t at = text.find('{'); (at = text.find("0x", at)) != std::string::npos; at += 2)
+        values.push_back(std::uint16_t(std::stoul(text.substr(at + 2, 4), nullptr, 16)));
+    return values;
+}
+
+std::vector<std::uint16_t> Halfwords(const Bytes& bytes)
+{
+    std::vector<std::uint16_t> values;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        values.push_back(std::uint16_t(bytes[i] | (bytes[i + 1] << 8)));
+    return values;
 }
 
 TEST(Convert, EveryInputToEveryOutputGivesTheEditorsBytes)
@@ -161,21 +195,40 @@ TEST(Convert, EveryInputToEveryOutputGivesTheEditorsBytes)
         {"in.kl", Written(Kl(), pattern), "", pattern, 256},
         {"in.dib", Written(WriteDibFile, pattern), "", pattern, 256},
         {"in.BMP", Written(WriteDibFile, pattern), "", pattern, 256},
-        {"indexed.png", PatternPng(true), "", pattern, 256},
-        {"rgb.png", PatternPng(false), "--reduce=median", pattern, 256},
+        {"indexed.png", PatternPng(QImage::Format_Indexed8), "", pattern, 256},
+        {"rgb.png", PatternPng(QImage::Format_RGB32,
+                               [](int k) { return qRgb(64 * k + 5, 64 * k + 10, 64 * k); }),
+         "--reduce=median", pattern, 256},
+        // The four shades in red and in grey come through exactly.
+        {"red.png", PatternPng(QImage::Format_RGB32, [](int k) { return qRgb(85 * k, 0, 0); }), "",
+         pattern, 256},
+        {"grey.png",
+         PatternPng(QImage::Format_Grayscale8, [](int k) { return qRgb(85 * k, 85 * k, 85 * k); }),
+         "", pattern, 256},
         {"game.vb", rom, "", RomSheet(rom, 0, 256), 256},
         {"game.bin", rom, "--start 4096 --count 64", RomSheet(rom, 4096, 64), 64},
     };
     for (const auto& in : inputs) {
         WriteFileBytes(dir.file(in.name), in.bytes);
-        for (const std::string ext : {"kl", "dib", "asm", "png"}) {
+        for (const std::string ext : {"kl", "dib", "asm", "png", "bin", "c"}) {
             SCOPED_TRACE(std::string(in.name) + " -> " + ext);
             const Result r = Convert(dir.path(), std::string("{d}/") + in.name + " {d}/out." +
                                                      ext + " " + in.options);
             ASSERT_EQ(r.exitCode, 0) << r.err;
             EXPECT_EQ(r.err, "");
             const Bytes written = ReadFileBytes(dir.file("out." + ext));
-            if (ext == "png") {
+            if (ext == "bin" || ext == "c") {
+                // The console's chars, as the ROM import reads them.
+                const Bytes bin = ReadFileBytes(dir.file("out.bin"));
+                ASSERT_EQ(bin.size(), std::size_t(16 * in.count));
+                const CTileSheet sheet = RomSheet(bin, 0, in.count);
+                EXPECT_TRUE(std::equal(in.sheet.GetPixels() + kSheetBytes - 64 * in.count,
+                                       in.sheet.GetPixels() + kSheetBytes,
+                                       sheet.GetPixels() + kSheetBytes - 64 * in.count));
+                if (ext == "c") {
+                    EXPECT_EQ(CArrayValues(written), Halfwords(bin));
+                }
+            } else if (ext == "png") {
                 const CTileSheet sheet = SheetOfPng(written);
                 EXPECT_TRUE(std::equal(in.sheet.GetPixels(), in.sheet.GetPixels() + kSheetBytes,
                                        sheet.GetPixels()));
@@ -220,6 +273,52 @@ TEST(Convert, OptionsAndStandardStreams)
     }
 }
 
+// What `yes` writes, as far as two chars from byte 7 reach.
+Bytes YesBytes()
+{
+    Bytes bytes;
+    for (int i = 0; i < 20; ++i)
+        bytes.insert(bytes.end(), {'y', '\n'});
+    return bytes;
+}
+
+// Input from pipes and endless streams: a ROM is read up to its last char
+// and no further.
+TEST(Convert, PipesAndEndlessInput)
+{
+    TempDir dir;
+    const Bytes rom = RomBytes(4 * 1024);
+    WriteFileBytes(dir.file("rom.obj"), rom);
+    const struct
+    {
+        const char* shell;  // {k} stands for the converter
+        int exitCode;
+        Bytes out;
+        const char* err;
+    } cases[] = {
+        {"{k} <(cat {d}/rom.obj) - --from rom --to asm --start 0x1F1 --count 16", 0,
+         Written(Asm(16), RomSheet(rom, 0x1F1, 16)), ""},
+        {"{k} - - --from rom --to kl --count 3 < /dev/zero", 0, Written(Kl(3), CTileSheet()), ""},
+        {"yes | {k} - - --from rom --to kl --start 7 --count 2", 0,
+         Written(Kl(2), RomSheet(YesBytes(), 7, 2)), ""},
+        {"head -c 100 /dev/zero | {k} - - --from rom --start 200 --to kl", 2, {},
+         "kelvane-convert: --start takes a number from 0 to 100, the size of standard input, not "
+         "200\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shell);
+        std::string command = Replaced(c.shell, dir.path());
+        command.replace(command.find("{k}"), 3, KELVANE_CONVERT_EXE);
+        QProcess p;
+        p.start(QStringLiteral("bash"), {QStringLiteral("-c"), QString::fromStdString(command)});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        const QByteArray out = p.readAllStandardOutput();
+        EXPECT_EQ(p.exitCode(), c.exitCode);
+        EXPECT_EQ(Bytes(out.begin(), out.end()), c.out);
+        EXPECT_EQ(p.readAllStandardError().toStdString().substr(0, std::strlen(c.err)), c.err);
+    }
+}
+
 TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
 {
     TempDir dir;
@@ -230,25 +329,45 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
     WriteFileBytes(dir.file("bad.png"), Bytes(30, 'p'));
     WriteFileBytes(dir.file("ok.kl"), Written(Kl(), Pattern()));
     std::filesystem::create_directory(dir.file("folder.kl"));
+    // A PNG signature and 256 MiB + 1 byte of nothing (a sparse file).
+    WriteFileBytes(dir.file("huge.png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+    std::filesystem::resize_file(dir.file("huge.png"), (std::uint64_t(256) << 20) + 1);
+    WriteFileBytes(dir.file("wide.png"), PicturePng(16385, 8, QImage::Format_Indexed8));
     const struct
     {
         const char* command;  // an existing output is {d}/out.*
         int exitCode;
         const char* message;  // what standard error begins with
     } cases[] = {
-        {"{d}/none.kl {d}/out.kl", 1, "{d}/none.kl cannot be opened.\n"},
-        {"{d}/short.vb --count=3 {d}/out.asm", 1, "{d}/short.vb: Fatal Error 0012\n"},
-        {"{d}/short.kl {d}/out.asm", 1, "{d}/short.kl: Fatal Error 0002\n"},
-        {"{d}/text.dib {d}/out.kl", 1, "{d}/text.dib: Invalid DIB File!\n"},
-        {"{d}/bad.png {d}/out.kl", 1, "{d}/bad.png: Invalid PNG File!\n"},
-        {"{d}/rom.vb --start 4097 --count 0 {d}/out.kl", 1,
-         "{d}/rom.vb: Introduzca un número entero entre 0 y 4096.\n"},
-        {"{d}/rom.vb --start -1 {d}/out.kl", 1, "{d}/rom.vb: Introduzca un número entero positivo.\n"},
-        {"{d}/rom.vb --count 257 {d}/out.kl", 1,
-         "{d}/rom.vb: Introduzca un número entero entre 1 y 256.\n"},
-        {"{d}/ok.kl --count=0x {d}/out.asm", 1, "{d}/ok.kl: Introduzca un número entero.\n"},
-        {"{d}/ok.kl {d}/no/x.kl", 1, "{d}/ok.kl: {d}/no/x.kl cannot be opened.\n"},
-        {"{d}/ok.kl {d}/folder.kl", 1, "{d}/ok.kl: {d}/folder.kl cannot be opened.\n"},
+        {"{d}/none.kl {d}/out.kl", 1,
+         "kelvane-convert: {d}/none.kl: cannot be opened: No such file or directory\n"},
+        {"{d}/short.vb --count=3 {d}/out.asm", 1, "kelvane-convert: {d}/short.vb: Fatal Error 0012\n"},
+        {"{d}/short.kl {d}/out.asm", 1, "kelvane-convert: {d}/short.kl: Fatal Error 0002\n"},
+        {"{d}/text.dib {d}/out.kl", 1, "kelvane-convert: {d}/text.dib: Invalid DIB File!\n"},
+        {"{d}/bad.png {d}/out.kl", 1, "kelvane-convert: {d}/bad.png: Invalid PNG File!\n"},
+        {"/dev/zero {d}/out.kl --from png", 1, "kelvane-convert: /dev/zero: Invalid PNG File!\n"},
+        {"{d}/huge.png {d}/out.kl", 1,
+         "kelvane-convert: {d}/huge.png: PNG files larger than 268435456 bytes (256 MiB) are not "
+         "read.\n"},
+        {"{d}/wide.png {d}/out.kl", 1,
+         "kelvane-convert: {d}/wide.png: The picture is 16385 x 8 pixels; pictures up to 16384 x "
+         "16384 pixels can be converted.\n"},
+        {"{d}/rom.vb --start 4097 {d}/out.kl", 2,
+         "kelvane-convert: --start takes a number from 0 to 4096, the size of {d}/rom.vb, not "
+         "4097\nUsage:"},
+        {"{d}/rom.vb --start 0x100000000 {d}/out.kl", 2,
+         "kelvane-convert: --start takes a number from 0 to 4294967295, not 0x100000000\n"},
+        {"{d}/rom.vb --start -1 {d}/out.kl", 2,
+         "kelvane-convert: --start takes a number from 0 to 4294967295, not -1\n"},
+        {"{d}/rom.vb --count 257 {d}/out.kl", 2,
+         "kelvane-convert: --count takes a number from 1 to 256, not 257\n"},
+        {"{d}/rom.vb --count 0 {d}/out.kl", 2,
+         "kelvane-convert: --count takes a number from 1 to 256, not 0\n"},
+        {"{d}/ok.kl --count=0x {d}/out.asm", 2,
+         "kelvane-convert: --count takes a number from 1 to 256, not 0x\n"},
+        {"{d}/ok.kl {d}/no/x.kl", 1,
+         "kelvane-convert: {d}/no/x.kl: cannot be opened: No such file or directory\n"},
+        {"{d}/ok.kl {d}/folder.kl", 1, "kelvane-convert: {d}/folder.kl: cannot be opened"},
         {"{d}/out.kl", 2, "kelvane-convert: an input and an output file are needed\nUsage:"},
         {"--bogus {d}/ok.kl {d}/out.kl", 2, "kelvane-convert: unknown option --bogus\nUsage:"},
         {"--from=asm {d}/ok.kl {d}/out.kl", 2, "kelvane-convert: --from takes kl, dib, rom or png\n"},
@@ -269,10 +388,11 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
             EXPECT_EQ(ReadFileBytes(dir.file(out)), old) << out;
     }
     EXPECT_FALSE(FileExists(dir.file("no")));
-    // Standard output that cannot take the bytes: the writer's own message.
+    // Standard output that cannot take the bytes: the writer's own message
+    // and the system's reason.
     const Result full = Convert(dir.path(), "{d}/ok.kl - --to kl", {}, QStringLiteral("/dev/full"));
     EXPECT_EQ(full.exitCode, 1);
-    EXPECT_EQ(full.err, dir.file("ok.kl") + ": Fatal Error 0102\n");
+    EXPECT_EQ(full.err, "kelvane-convert: standard output: Fatal Error 0102: No space left on device\n");
 }
 
 }  // namespace
