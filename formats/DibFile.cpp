@@ -86,6 +86,12 @@ public:
         return Skip(count - keep, keep);
     }
 
+    // False when the stream is a file that ends before `count` more bytes.
+    bool MayHold(std::uint64_t count) const
+    {
+        return !m_bSeekable || count <= m_end - std::min(m_pos, m_end);
+    }
+
 private:
     bool Skip(std::uint64_t rest, std::uint64_t justRead)
     {
@@ -281,6 +287,9 @@ std::string ReadDibPicture(FILE* f, const DibImportOptions& options, std::uint32
         return "The picture is " + std::to_string(h.width) + " x " + std::to_string(h.height) +
                " pixels; a map needs a width and a height that are multiples of 8.";
 
+    // A short file is found out before the picture's memory is taken.
+    if (!source.MayHold(h.rowLength * h.height))
+        return kPixelsError;
     picture.cellsWide = h.width / kTilePixels;
     picture.height = h.height;
     picture.rows.assign(std::size_t(picture.cellsWide) * h.height, 0);
