@@ -181,6 +181,34 @@ std::vector<std::uint16_t> Halfwords(const Bytes& bytes)
     return values;
 }
 
+// A command the converter refuses, and what standard error begins with.
+struct Refusal
+{
+    const char* command;
+    int exitCode;
+    const char* message;
+};
+
+// Runs each refused command with the outputs holding "old": they must
+// keep it, and nothing goes to standard output.
+void ExpectRefused(const TempDir& dir, const std::vector<Refusal>& cases,
+                   const std::vector<std::string>& outputs)
+{
+    const Bytes old = {'o', 'l', 'd'};
+    for (const std::string& out : outputs)
+        WriteFileBytes(dir.file(out), old);
+    for (const Refusal& c : cases) {
+        SCOPED_TRACE(c.command);
+        const Result r = Convert(dir.path(), c.command);
+        const std::string message = Replaced(c.message, dir.path());
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        EXPECT_EQ(r.err.substr(0, message.size()), message);
+        EXPECT_EQ(r.out, Bytes());
+        for (const std::string& out : outputs)
+            EXPECT_EQ(ReadFileBytes(dir.file(out)), old) << out;
+    }
+}
+
 TEST(Convert, EveryInputToEveryOutputGivesTheEditorsBytes)
 {
     TempDir dir;
@@ -335,12 +363,7 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
     WriteFileBytes(dir.file("huge.png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
     std::filesystem::resize_file(dir.file("huge.png"), (std::uint64_t(256) << 20) + 1);
     WriteFileBytes(dir.file("wide.png"), PicturePng(16385, 8, QImage::Format_Indexed8));
-    const struct
-    {
-        const char* command;  // an existing output is {d}/out.*
-        int exitCode;
-        const char* message;  // what standard error begins with
-    } cases[] = {
+    ExpectRefused(dir, {
         {"{d}/none.kl {d}/out.kl", 1,
          "kelvane-convert: {d}/none.kl: cannot be opened: No such file or directory\n"},
         {"{d}/short.vb --count=3 {d}/out.asm", 1, "kelvane-convert: {d}/short.vb: Fatal Error 0012\n"},
@@ -375,20 +398,7 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
         {"--from=asm {d}/ok.kl {d}/out.kl", 2, "kelvane-convert: --from takes kl, dib, rom or png\n"},
         {"{d}/ok.kl --start=1 {d}/out.kl", 2, "kelvane-convert: --start applies to ROM input only\n"},
         {"{d}/ok.kl {d}/out.txt", 2, "kelvane-convert: cannot write {d}/out.txt (name its type"},
-    };
-    const Bytes old = {'o', 'l', 'd'};
-    for (const char* out : {"out.kl", "out.asm", "out.txt"})
-        WriteFileBytes(dir.file(out), old);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.command);
-        const Result r = Convert(dir.path(), c.command);
-        const std::string message = Replaced(c.message, dir.path());
-        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
-        EXPECT_EQ(r.err.substr(0, message.size()), message);
-        EXPECT_EQ(r.out, Bytes());
-        for (const char* out : {"out.kl", "out.asm", "out.txt"})
-            EXPECT_EQ(ReadFileBytes(dir.file(out)), old) << out;
-    }
+    }, {"out.kl", "out.asm", "out.txt"});
     EXPECT_FALSE(FileExists(dir.file("no")));
     // Standard output that cannot take the bytes: the writer's own message
     // and the system's reason.
@@ -657,12 +667,7 @@ TEST(ConvertMap, LimitsAreRefusedAndLeaveTheOutputs)
     WriteFileBytes(dir.file("12x8.png"), PicturePng(12, 8, QImage::Format_RGB32));
     WriteFileBytes(dir.file("520x8.png"), PicturePng(520, 8, QImage::Format_RGB32));
     WriteFileBytes(dir.file("wide.dib"), DibHeaderOnly(16392, 8));
-    const struct
-    {
-        const char* command;
-        int exitCode;
-        const char* message;
-    } cases[] = {
+    ExpectRefused(dir, {
         {"--map {d}/m.bin {d}/12x8.png {d}/c.bin", 1,
          "kelvane-convert: {d}/12x8.png: The picture is 12 x 8 pixels; a map needs a width and a "
          "height that are multiples of 8.\n"},
@@ -687,19 +692,7 @@ TEST(ConvertMap, LimitsAreRefusedAndLeaveTheOutputs)
         {"{d}/hand.png {d}/c.bin --no-flip", 2,
          "kelvane-convert: --no-flip, --no-dedupe, --base, --palette, --segment and --preview "
          "apply to --map only\n"},
-    };
-    const Bytes old = {'o', 'l', 'd'};
-    for (const char* out : {"m.bin", "c.bin", "c.kl"})
-        WriteFileBytes(dir.file(out), old);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.command);
-        const Result r = Convert(dir.path(), c.command);
-        const std::string message = Replaced(c.message, dir.path());
-        EXPECT_EQ(r.exitCode, c.exitCode);
-        EXPECT_EQ(r.err.substr(0, message.size()), message);
-        for (const char* out : {"m.bin", "c.bin", "c.kl"})
-            EXPECT_EQ(ReadFileBytes(dir.file(out)), old) << out;
-    }
+    }, {"m.bin", "c.bin", "c.kl"});
 }
 
 }  // namespace
