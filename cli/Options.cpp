@@ -34,7 +34,8 @@ const char* const kHelp =
     "                to write (from a ROM, the same number); 1 to 256\n"
     "                (default 256)\n"
     "  --reduce 3bit|median|nearest   picture input: a pixel's shade from the\n"
-    "                two low bits of its palette index (3bit), from the sum of\n"
+    "                two low bits of its palette index, or without a palette of\n"
+    "                its brightest component (3bit), from the sum of\n"
     "                its colour's components / 192 (median) or the nearest\n"
     "                shade by brightness, (max(R, G, B) + 42) / 85 (nearest).\n"
     "                Default: 3bit for palette pictures, nearest for others\n"
@@ -298,8 +299,6 @@ std::string ParseArguments(int argc, const char* const* argv, Request& r)
     }
     if (r.mapOptionGiven)
         return "--no-flip, --no-dedupe, --base, --palette, --segment and --preview apply to --map only";
-    if (r.to == FileType::Rom)
-        return "cannot write " + r.output + " (name its type with --to)";
     if (r.startGiven && r.from != FileType::Rom)
         return "--start applies to ROM input only";
     if (r.countGiven && r.from != FileType::Rom && r.to != FileType::Kl && r.to != FileType::Asm &&

@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -313,12 +312,15 @@ Bytes YesBytes()
 }
 
 // Input from pipes and endless streams: a ROM is read up to its last char
-// and no further.
-TEST(Convert, PipesAndEndlessInput)
+// and no further. An output file that cannot grow: its name and the
+// system's reason, and the old file stays.
+TEST(Convert, PipesEndlessInputAndFilesThatCannotGrow)
 {
     TempDir dir;
     const Bytes rom = RomBytes(4 * 1024);
     WriteFileBytes(dir.file("rom.obj"), rom);
+    WriteFileBytes(dir.file("ok.kl"), Written(Kl(), Pattern()));
+    WriteFileBytes(dir.file("out.kl"), {'o', 'l', 'd'});
     const struct
     {
         const char* shell;  // {k} stands for the converter
@@ -334,6 +336,8 @@ TEST(Convert, PipesAndEndlessInput)
         {"head -c 100 /dev/zero | {k} - - --from rom --start 200 --to kl", 2, {},
          "kelvane-convert: --start takes a number from 0 to 100, the size of standard input, not "
          "200\n"},
+        {"trap '' XFSZ; ulimit -f 1; {k} {d}/ok.kl {d}/out.kl", 1, {},
+         "kelvane-convert: {d}/out.kl: Fatal Error 0102: File too large\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shell);
@@ -345,8 +349,10 @@ TEST(Convert, PipesAndEndlessInput)
         const QByteArray out = p.readAllStandardOutput();
         EXPECT_EQ(p.exitCode(), c.exitCode);
         EXPECT_EQ(Bytes(out.begin(), out.end()), c.out);
-        EXPECT_EQ(p.readAllStandardError().toStdString().substr(0, std::strlen(c.err)), c.err);
+        const std::string err = Replaced(c.err, dir.path());
+        EXPECT_EQ(p.readAllStandardError().toStdString().substr(0, err.size()), err);
     }
+    EXPECT_EQ(ReadFileBytes(dir.file("out.kl")), (Bytes{'o', 'l', 'd'}));
 }
 
 TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
