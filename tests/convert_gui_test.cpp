@@ -224,6 +224,8 @@ TEST(Convert, EveryInputToEveryOutputGivesTheEditorsBytes)
         {"in.kl", Written(Kl(), pattern), "", pattern, 256},
         {"in.dib", Written(WriteDibFile, pattern), "", pattern, 256},
         {"in.BMP", Written(WriteDibFile, pattern), "", pattern, 256},
+        // The red ramp palette's entries 0, 85, 170, 255 are the shades.
+        {"ramp.dib", Written(WriteDibFile, pattern), "--reduce nearest", pattern, 256},
         {"indexed.png", PatternPng(QImage::Format_Indexed8), "", pattern, 256},
         {"rgb.png", PatternPng(QImage::Format_RGB32,
                                [](int k) { return qRgb(64 * k + 5, 64 * k + 10, 64 * k); }),
