@@ -50,9 +50,8 @@ class COutputs
 public:
     explicit COutputs(FILE* out) : m_out(out) {}
 
-    // Writes one output with `write`, which returns its message, and keeps
-    // in `lastMessage` the one that stands for a failure seen only when the
-    // file is flushed.
+    // Writes one output with `write`, which returns its message;
+    // `lastMessage` stands for a failure seen only when the file is flushed.
     Outcome Write(const std::string& path, const char* lastMessage,
                   const std::function<std::string(FILE*)>& write)
     {
@@ -106,6 +105,12 @@ std::string ArrayName(const Request& r, const std::string& path, const char* fal
     std::string stem = path.substr(path.rfind('/') + 1);
     stem = stem.substr(0, stem.rfind('.'));
     return CArrayName(path == "-" || stem.empty() ? fallback : stem);
+}
+
+// The comment line of a C array of chars.
+std::string CharsComment(std::size_t chars)
+{
+    return std::to_string(chars) + " chars in the console's format, 8 char rows each, top row first";
 }
 
 // Reads a ROM's chars: from a file after checking the start byte against
@@ -207,9 +212,7 @@ Outcome ConvertTileset(const Request& r, FILE* in, FILE* out)
         if (r.to == FileType::Bin)
             return WriteHalfwordsBin(o, rows);
         return WriteHalfwordsC(o, ArrayName(r, r.output, "chars", ""),
-                               std::to_string(rows.size() / kTilePixels) +
-                                   " chars in the console's format, 8 char rows each, top row first",
-                               rows);
+                               CharsComment(rows.size() / kTilePixels), rows);
     };
     switch (r.to) {
     case FileType::Dib:
@@ -268,7 +271,8 @@ Outcome ConvertMap(const Request& r, FILE* in, FILE* out)
 
     COutputs outputs(out);
     const Halfwords charRows = CharHalfwords(map.chars);
-    Outcome written = outputs.Write(r.output, kHalfwordWriteError, [&](FILE* o) -> std::string {
+    const char* charsLast = r.to == FileType::Kl ? kNativeWriteCharError : kHalfwordWriteError;
+    Outcome written = outputs.Write(r.output, charsLast, [&](FILE* o) -> std::string {
         switch (r.to) {
         case FileType::Kl:
             return WriteCharsAsNative(o, map.chars);
@@ -278,10 +282,7 @@ Outcome ConvertMap(const Request& r, FILE* in, FILE* out)
             return WriteCharsAsm(o, charRows);
         case FileType::C:
             return WriteHalfwordsC(o, ArrayName(r, r.output, "chars", ""),
-                                   std::to_string(map.chars.size()) +
-                                       " chars in the console's format, 8 char rows each, "
-                                       "top row first",
-                                   charRows);
+                                   CharsComment(map.chars.size()), charRows);
         default:
             return WriteHalfwordsBin(o, charRows);
         }
