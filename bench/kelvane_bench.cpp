@@ -33,6 +33,8 @@
 
 #include <unistd.h>
 
+using namespace kelvane;
+
 namespace {
 
 // The tile editor's size at zoom steps 0 to 3 in its frame of 172 x 146.

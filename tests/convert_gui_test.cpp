@@ -20,6 +20,8 @@
 #include <random>
 #include <set>
 
+namespace kelvane {
+
 namespace {
 
 struct Result
@@ -704,3 +706,5 @@ TEST(ConvertMap, LimitsAreRefusedAndLeaveTheOutputs)
 }
 
 }  // namespace
+
+} // namespace kelvane
