@@ -21,9 +21,12 @@ namespace {
 
 bool SeekTo(FILE* f, std::uint32_t start)
 {
-    if (static_cast<std::uintmax_t>(start) >
-        static_cast<std::uintmax_t>(std::numeric_limits<off_t>::max()))
-        return false;
+    // Only a system whose file offsets have 32 bits can lack the room.
+    if constexpr (sizeof(off_t) <= sizeof start) {
+        if (static_cast<std::uintmax_t>(start) >
+            static_cast<std::uintmax_t>(std::numeric_limits<off_t>::max()))
+            return false;
+    }
     return fseeko(f, static_cast<off_t>(start), SEEK_SET) == 0;
 }
 

@@ -213,18 +213,32 @@ TEST(AviClip, HeaderLimitsOnBothSides)
          "'idx1' at byte"},
         {"empty chunk at the end", [](Bytes& b) { Append(b, Chunk("JUNK", {})); }, ""},
         {"7 bytes at the end", [](Bytes& b) { Append(b, Bytes(7, 'J')); }, "chunk header is cut off"},
+        {"id unprintable in the message", [](Bytes& b) { Append(b, {0x1f, 0x7f, ' ', '~', 9, 0, 0, 0}); },
+         "chunk '?? ~' at byte"},
         {"list of its type only", [](Bytes& b) { Append(b, Chunk("LIST", {'I', 'N', 'F', 'O'})); }, ""},
         {"list without its type", [](Bytes& b) { Append(b, Chunk("LIST", {'I', 'N', 'F'})); }, "has no type"},
         {"lists 8 deep", [](Bytes& b) { Append(b, NestedLists(8)); }, ""},
         {"lists 9 deep", [](Bytes& b) { Append(b, NestedLists(9)); }, "nested too deeply"},
         {"no main header", [&](Bytes& b) { b[at("avih")] = 'x'; }, "no main header"},
         {"main header of 40 bytes", [&](Bytes& b) { Shrink(b, at("avih"), 40); }, ""},
+        {"second main header", [&](Bytes& b) { Shrink(b, at("avih"), 40); std::memcpy(&b[avih + 40], "avih", 4); },
+         ""},
         {"main header of 39 bytes", [&](Bytes& b) { Shrink(b, at("avih"), 39); }, "(avih) is too short"},
         {"stream header of 36 bytes", [&](Bytes& b) { Shrink(b, at("strh"), 36); }, ""},
         {"stream header of 35 bytes", [&](Bytes& b) { Shrink(b, at("strh"), 35); }, "(strh) is too short"},
+        {"a second stream, not video", [](Bytes& b) {
+             Bytes strl{'s', 't', 'r', 'l'}, strh{'a', 'u', 'd', 's'};
+             strh.resize(36);
+             for (const Bytes& c : {Chunk("strh", strh), Chunk("strf", Bytes(40))})
+                 strl.insert(strl.end(), c.begin(), c.end());
+             Append(b, Chunk("LIST", strl));
+         }, ""},
         {"no video stream", [&](Bytes& b) { std::memcpy(&b[strh], "auds", 4); }, "no video stream"},
         {"no format", [&](Bytes& b) { b[at("strf")] = 'x'; }, "has no format"},
         {"format of 40 bytes", [&](Bytes& b) { Shrink(b, at("strf"), 40); }, "palette runs past"},
+        {"second format",
+         [&](Bytes& b) { Set32(b, strf + 32, 252); Shrink(b, at("strf"), 1048); std::memcpy(&b[strf + 1048], "strf", 4); },
+         ""},
         {"format of 39 bytes", [&](Bytes& b) { Shrink(b, at("strf"), 39); }, "too short for a bitmap header"},
         {"bitmap header of 39 bytes", [&](Bytes& b) { Set32(b, strf, 39); }, "header size 39 does not fit"},
         {"bitmap header as long as the format", [&](Bytes& b) { Set32(b, strf, 1064); }, "palette runs past"},
@@ -232,6 +246,7 @@ TEST(AviClip, HeaderLimitsOnBothSides)
         {"palette one byte short", [&](Bytes& b) { Set32(b, strf, 41); }, "palette runs past"},
         {"palette beyond header", [&](Bytes& b) { Set32(b, strf, 44); }, "palette runs past"},
         {"255 colours after a longer header", [&](Bytes& b) { Set32(b, strf, 44); Set32(b, strf + 32, 255); }, ""},
+        {"colours 0: all 256", [&](Bytes& b) { Set32(b, strf + 32, 0); }, ""},
         {"256 colours", [&](Bytes& b) { Set32(b, strf + 32, 256); }, ""},
         {"257 colours", [&](Bytes& b) { Set32(b, strf + 32, 257); }, "257 colours, more than 256"},
         {"too many colours", [&](Bytes& b) { Set32(b, strf + 32, 300); }, "more than 256"},
@@ -364,6 +379,22 @@ TEST(AviClip, DamagedFramesFailAndKeepWhatDecoded)
         ASSERT_EQ(px.size(), 12u) << c.what;
         EXPECT_EQ(12 - std::count(px.begin(), px.end(), 0), c.lit) << c.what;
     }
+    // An empty frame chunk repeats the frame before it; chunks of other
+    // kinds in the frame list are no frames.
+    Bytes b = SmallClip();
+    Bytes movi{'m', 'o', 'v', 'i'};
+    for (const char* id : {"a0dc", "0adc", "00wb", "00dx", "00db"})
+        movi.insert(movi.end(), {std::uint8_t(id[0]), std::uint8_t(id[1]), std::uint8_t(id[2]),
+                                 std::uint8_t(id[3]), 0, 0, 0, 0});
+    Append(b, Chunk("LIST", movi));
+    CAviClip repeated;
+    ASSERT_EQ(Read(repeated, b), "");
+    ASSERT_EQ(repeated.FrameCount(), 3);
+    Bytes second, third;
+    EXPECT_EQ(repeated.DecodeFrame(1, second), "");
+    EXPECT_EQ(repeated.DecodeFrame(2, third), "");
+    EXPECT_EQ(third, second);
+
     // The bottom row comes first: the first run lands in the last row.
     CAviClip clip;
     ASSERT_EQ(Read(clip, WithFrameData({4, 5, 0, 1})), "");
