@@ -1,6 +1,6 @@
 #include "formats/DibFile.h"
 
-#include "support/TestFiles.h"
+#include "support/TestSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,6 @@
 #include <functional>
 #include <new>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 // GCC sees the replaced operator delete's free() inlined next to operator new
 // and takes the pair for mismatched; they are the matching pair here.
@@ -111,13 +108,8 @@ std::string Import(const Bytes& file, CTileSheet& sheet, DibImportOptions option
 // reads through. Files up to the pipe's buffer (64 KiB) only.
 std::string ImportThroughPipe(const Bytes& file, CTileSheet& sheet, DibImportOptions options)
 {
-    int fds[2];
-    if (file.size() > 65536 || pipe(fds) != 0)
-        return "no pipe";
-    const bool written = write(fds[1], file.data(), file.size()) == ssize_t(file.size());
-    close(fds[1]);
-    FILE* f = fdopen(fds[0], "rb");
-    if (!written || !f)
+    FILE* f = PipeWith(file);
+    if (!f)
         return "no pipe";
     std::string message = ReadDibFile(f, sheet, options);
     std::fclose(f);
@@ -384,28 +376,18 @@ TEST(DibImport, ShortOrForeignFilesFailOnTheFileHeader)
 
 TEST(DibImport, HugeClaimsRunUnderATightAddressSpaceLimit)
 {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer reserves far more address space than the limit";
-#else
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        // 256 MiB: far below any claim, far above what a sound import needs.
-        const rlimit limit{256u << 20, 256u << 20};
-        if (setrlimit(RLIMIT_AS, &limit) != 0)
-            _exit(3);
+    // 256 MiB: far below any claim, far above what a sound import needs.
+    std::string whyNot;
+    const int code = RunUnderAddressLimit(256u << 20, [] {
         for (const BadFile& bad : kBadFiles)
             for (bool adjust : {false, true}) {
                 CTileSheet sheet;
                 if (Import(MakeDib(bad.layout), sheet, {false, adjust}) != bad.message)
-                    _exit(1);
+                    return 1;
             }
-        _exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << "the import died under the limit";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-#endif
+        return 0;
+    }, whyNot);
+    if (!whyNot.empty())
+        GTEST_SKIP() << whyNot;
+    EXPECT_EQ(code, 0) << "3: no limit, -1: the import died under the limit";
 }
