@@ -53,7 +53,8 @@ FILE* OpenFullDevice()
     return std::fopen("/dev/full", "wb");
 }
 
-int RunUnderAddressLimit(std::size_t bytes, const std::function<int()>& body, std::string& whyNot)
+int RunUnderAddressLimit([[maybe_unused]] std::size_t bytes,
+                         [[maybe_unused]] const std::function<int()>& body, std::string& whyNot)
 {
 #if defined(__SANITIZE_ADDRESS__)
     whyNot = "AddressSanitizer reserves far more address space than the limit";
