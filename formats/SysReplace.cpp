@@ -123,7 +123,7 @@ std::string FolderOf(const std::string& path)
     const std::size_t start = FileNameStart(path);
     if (start == 0)
         return ".";
-    return start == 1 ? "/" : path.substr(0, start - 1);
+    return start == 1 ? "/" : path.substr(0, start - 1);  // "/": no test writes into the root
 }
 
 bool ResolveTarget(const std::string& start, std::string& target)
@@ -137,6 +137,7 @@ bool ResolveTarget(const std::string& start, std::string& target)
         }
         std::string link(st.st_size > 0 ? std::size_t(st.st_size) + 1 : 4096, '\0');
         const ssize_t len = readlink(path.c_str(), link.data(), link.size());
+        // Only a link changed between lstat and readlink fails here; no test races it.
         if (len <= 0 || std::size_t(len) >= link.size())
             return false;
         link.resize(std::size_t(len));
@@ -160,6 +161,7 @@ mode_t CurrentUmask()
         }
         status.ignore(4096, '\n');
     }
+    // Systems without /proc only: not reached by the tests on Linux.
     const mode_t mask = umask(022);
     umask(mask);
     return mask;
@@ -197,6 +199,8 @@ FILE* OpenTemp(const std::string& target, std::string& tempPath)
         // loses set-user and set-group ids that were meant for its owner.
         mode = st.st_mode & 07777;
         const bool sameOwner = st.st_uid == geteuid() && st.st_gid == getegid();
+        // fchown fails only for a user who may not give files away; the
+        // owner test runs as root, so no test reaches the branch below.
         if (!sameOwner && fchown(fd, st.st_uid, st.st_gid) != 0) {
             mode &= ~mode_t(S_ISUID | S_ISGID);
             IgnoreResult(fchown(fd, geteuid(), st.st_gid));
@@ -207,7 +211,7 @@ FILE* OpenTemp(const std::string& target, std::string& tempPath)
     IgnoreResult(fchmod(fd, mode));
 
     FILE* file = fdopen(fd, "wb");
-    if (!file) {
+    if (!file) {  // out of memory only: no test provokes it
         ::close(fd);
         ::unlink(temp.c_str());
         return nullptr;
@@ -225,6 +229,7 @@ bool SyncDescriptor(int fd)
         return true;
 #endif
     // A file system that cannot sync (EINVAL) has still been given the data.
+    // fsync fails otherwise only on a failing disk, which no test provokes.
     return fsync(fd) == 0 || errno == EINVAL;
 }
 
@@ -240,7 +245,7 @@ bool ReplaceTarget(const std::string& tempPath, const std::string& target, bool 
     if (bSync) {
         // Make the new name itself lasting; the data already is.
         const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
+        if (dir >= 0) {  // the folder vanishing right after the rename: no test races it
             SyncDescriptor(dir);
             ::close(dir);
         }

@@ -33,7 +33,7 @@ ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" || status=$?
 
 data=$build/coverage.json
 gcovr --root . --object-directory "$build" --exclude-unreachable-branches \
-    --exclude-throw-branches --filter 'tiles/' --filter 'formats/' --filter 'cli/' \
+    --exclude-throw-branches --exclude-directories '.*/CMakeFiles/[0-9.]+' --filter 'tiles/' --filter 'formats/' --filter 'cli/' \
     --json "$data" "$build"
 for folders in "tiles formats" "cli"; do
     filters=()

@@ -219,3 +219,41 @@ TEST_F(SafeFile, FailedCommitKeepsTheOldFileAndLeavesNothingBehind)
     }
     EXPECT_EQ(FileNames(dir.path()), std::set<std::string>{"tiles.kl"});
 }
+
+TEST_F(SafeFile, NameWithoutAFolderAndLinkOfNoSize)
+{
+    // A bare name is in the current folder, which is synced after the rename.
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.path());
+    {
+        CSafeFileWriter w;
+        ASSERT_TRUE(w.Open("tiles.kl"));
+        ASSERT_TRUE(Put(w, kNew));
+        EXPECT_TRUE(w.Commit());
+    }
+    fs::current_path(before);
+    EXPECT_EQ(ReadFileBytes(target), kNew);
+
+    // The system's links to open files tell no size of their own.
+    const int fd = open(target.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    CSafeFileWriter w;
+    ASSERT_TRUE(w.Open("/proc/self/fd/" + std::to_string(fd)));
+    ASSERT_TRUE(Put(w, kOld));
+    EXPECT_TRUE(w.Commit());
+    close(fd);
+    EXPECT_EQ(ReadFileBytes(target), kOld);
+    EXPECT_EQ(FileNames(dir.path()), std::set<std::string>{"tiles.kl"});
+}
+
+TEST(SafeFileCalls, SyncOfWhatCannotSyncCountsAsDone)
+{
+    // A pipe holds no data to make lasting: fsync refuses it with EINVAL.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    FILE* f = fdopen(fds[1], "wb");
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(SystemSafeFileCalls().syncFile(f));
+    std::fclose(f);
+    close(fds[0]);
+}

@@ -56,6 +56,18 @@ int CloseCookie(void* c)
     return 0;
 }
 
+ssize_t WriteThrough(void* c, const char* buf, std::size_t size)
+{
+    return ssize_t(std::fwrite(buf, 1, size, static_cast<FILE*>(c)));
+}
+
+int CloseWithError(void* c)
+{
+    std::fclose(static_cast<FILE*>(c));
+    errno = EIO;
+    return -1;
+}
+
 }  // namespace
 
 FILE* FaultyStream(const Bytes& bytes, const StreamFaults& faults)
@@ -72,10 +84,24 @@ FILE* FaultyStream(const Bytes& bytes, const StreamFaults& faults)
     return f;
 }
 
+FILE* WithFailingClose(FILE* file)
+{
+    FILE* f = fopencookie(file, "wb", {nullptr, WriteThrough, nullptr, CloseWithError});
+    if (!f)
+        std::fclose(file);
+    return f;
+}
+
 #else
 
 FILE* FaultyStream(const Bytes&, const StreamFaults&)
 {
+    return nullptr;
+}
+
+FILE* WithFailingClose(FILE* file)
+{
+    std::fclose(file);
     return nullptr;
 }
 

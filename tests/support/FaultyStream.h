@@ -18,3 +18,8 @@ struct StreamFaults
 // The stream (mode "rb", closed with fclose), or null where the C library
 // cannot make such a stream; tests then skip.
 FILE* FaultyStream(const Bytes& bytes, const StreamFaults& faults);
+
+// A stream that writes through to `file` and whose fclose closes `file` but
+// reports a failure, as a close that finds the disk full does; null (with
+// `file` closed) where the C library cannot make one.
+FILE* WithFailingClose(FILE* file);
