@@ -6,6 +6,7 @@
 #include "formats/NativeFile.h"
 #include "formats/RomImage.h"
 #include "formats/SafeFile.h"
+#include "formats/SysMemStream.h"
 #include "tiles/TileSheet.h"
 
 #include <algorithm>
@@ -287,8 +288,7 @@ FILE* SeekableCopy(FILE* in, std::vector<std::uint8_t>& bytes)
         bytes.insert(bytes.end(), chunk, chunk + got);
     if (std::ferror(in))
         return nullptr;
-    static std::uint8_t none;
-    return fmemopen(bytes.empty() ? &none : bytes.data(), bytes.size(), "rb");
+    return OpenMemoryStream(bytes.data(), bytes.size());
 }
 
 // Reads the input into the sheet. A ROM's options are checked here, the

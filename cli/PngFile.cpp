@@ -1,10 +1,8 @@
 #include "cli/PngFile.h"
 
 #include "cli/PngDecoder.h"
-
-#include <dlfcn.h>
-#include <limits.h>
-#include <unistd.h>
+#include "cli/SysProgram.h"
+#include "formats/SysMemStream.h"
 
 #include <array>
 #include <cstdint>
@@ -31,16 +29,13 @@ Bytes ReadAll(FILE* f)
 // folder of the installation.
 KelvaneDecodePngFn LoadDecoder()
 {
-    char self[PATH_MAX];
-    const ssize_t len = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (len <= 0)
+    const std::string dir = ProgramFolder();
+    if (dir.empty())
         return nullptr;
-    std::string dir(self, std::size_t(len));
-    dir.resize(dir.rfind('/') + 1);
-    for (const std::string& path : {dir + "kelvane-png.so", dir + KELVANE_PNG_MODULE}) {
+    for (const std::string& path : {dir + KELVANE_PNG_MODULE_NAME, dir + KELVANE_PNG_MODULE}) {
         // Never unloaded: QtGui keeps threads and handlers of its own.
-        if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
-            return reinterpret_cast<KelvaneDecodePngFn>(dlsym(module, kDecodePngSymbol));
+        if (void* symbol = LoadModuleSymbol(path, kDecodePngSymbol))
+            return reinterpret_cast<KelvaneDecodePngFn>(symbol);
     }
     return nullptr;
 }
@@ -91,7 +86,7 @@ std::string ReadPngFile(FILE* f, CTileSheet& sheet, const DibImportOptions& opti
         std::ferror(f) ? nullptr : decode(png.data(), png.size(), &dibSize), &std::free);
     if (!dib)
         return kPngReadError;
-    FILE* stream = fmemopen(dib.get(), dibSize, "rb");
+    FILE* stream = OpenMemoryStream(dib.get(), dibSize);
     if (!stream)
         return kPngReadError;
     std::string message = ReadDibFile(stream, sheet, options);

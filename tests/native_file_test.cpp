@@ -187,9 +187,9 @@ TEST(NativeFile, WriteFailuresAtTheCallAreReported)
     const Bytes full = Save(sheet, 3);
     for (const auto& c : cases) {
         std::vector<std::uint8_t> buf(c.room + 1, 0xEE);
-        FILE* f = fmemopen(buf.data(), c.room, "wb");
-        ASSERT_NE(f, nullptr);
-        setvbuf(f, nullptr, _IONBF, 0);
+        FILE* f = FixedBufferStream(buf.data(), c.room);
+        if (!f)
+            GTEST_SKIP() << "no fixed-size memory streams (fmemopen) here";
         EXPECT_EQ(WriteNativeFile(f, sheet, c.nChars), c.message) << c.room;
         std::fclose(f);
         // What did fit is the start of the complete file (count field aside).

@@ -23,6 +23,11 @@ FILE* OpenFullDevice()
     return nullptr;
 }
 
+FILE* FixedBufferStream(void*, std::size_t)
+{
+    return nullptr;
+}
+
 int RunUnderAddressLimit(std::size_t, const std::function<int()>&, std::string& whyNot)
 {
     whyNot = "no fork() and address space limit on Windows";
@@ -51,6 +56,14 @@ FILE* PipeWith(const Bytes& bytes)
 FILE* OpenFullDevice()
 {
     return std::fopen("/dev/full", "wb");
+}
+
+FILE* FixedBufferStream(void* buffer, std::size_t room)
+{
+    FILE* f = fmemopen(buffer, room, "wb");
+    if (f)
+        setvbuf(f, nullptr, _IONBF, 0);
+    return f;
 }
 
 int RunUnderAddressLimit([[maybe_unused]] std::size_t bytes,

@@ -19,6 +19,11 @@ FILE* PipeWith(const Bytes& bytes);
 // reaches it (/dev/full); null where the system has none.
 FILE* OpenFullDevice();
 
+// An unbuffered stream writing into the `room` bytes at `buffer` (fmemopen),
+// where a write that does not fit fails at the call; null where the system
+// has no such stream.
+FILE* FixedBufferStream(void* buffer, std::size_t room);
+
 // Runs `body` in a child process whose address space is limited to `bytes`
 // and gives its exit code, -1 when it died. Where that cannot be done, a
 // non-empty `whyNot` and -1.
