@@ -135,6 +135,7 @@ bool ResolveTarget(const std::string& start, std::string& target)
             target = path;
             return FileNameStart(path) < path.size();
         }
+        // Links of no size are found on some file systems only, not in the tests'.
         std::string link(st.st_size > 0 ? std::size_t(st.st_size) + 1 : 4096, '\0');
         const ssize_t len = readlink(path.c_str(), link.data(), link.size());
         // Only a link changed between lstat and readlink fails here; no test races it.
@@ -148,6 +149,7 @@ bool ResolveTarget(const std::string& start, std::string& target)
 
 // The process's file creation mask, read without changing it where the
 // system tells it; else by setting it and putting it straight back.
+// Linux always tells it, so the tests reach neither other way out.
 mode_t CurrentUmask()
 {
     std::ifstream status("/proc/self/status");
@@ -161,7 +163,6 @@ mode_t CurrentUmask()
         }
         status.ignore(4096, '\n');
     }
-    // Systems without /proc only: not reached by the tests on Linux.
     const mode_t mask = umask(022);
     umask(mask);
     return mask;
