@@ -239,7 +239,7 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
         {"{d}/none.kl {d}/out.kl", 1, "{d}/none.kl cannot be opened.\n"},
         {"{d}/short.vb --count=3 {d}/out.asm", 1, "{d}/short.vb: Fatal Error 0012\n"},
         {"{d}/short.kl {d}/out.asm", 1, "{d}/short.kl: Fatal Error 0002\n"},
-        {"--from kl - {d}/out.kl", 1, "-: Fatal Error 0001\n"},  // nothing on standard input
+        {"--from rom - {d}/out.kl", 1, "-: Fatal Error 0012\n"},  // nothing on standard input
         {"{d}/text.dib {d}/out.kl", 1, "{d}/text.dib: Invalid DIB File!\n"},
         {"{d}/bad.png {d}/out.kl", 1, "{d}/bad.png: Invalid PNG File!\n"},
         {"{d}/rom.vb --start 4097 --count 0 {d}/out.kl", 1,
