@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QToolTip>
 
+namespace kelvane {
+
 CEditorApp::CEditorApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
@@ -72,3 +74,5 @@ void CEditorApp::RunMainWindow(const QString& strFile)
         });
     dlg.DoModal();
 }
+
+} // namespace kelvane

@@ -21,6 +21,8 @@
 
 #include <cstdio>
 
+namespace kelvane {
+
 namespace {
 
 const char* const kOpenFilter =
@@ -191,3 +193,5 @@ bool CEditorDlg::ExportDib(FILE* file)
     ShowResult(message);
     return message.empty();
 }
+
+} // namespace kelvane

@@ -17,6 +17,8 @@
 #include <filesystem>
 #include <functional>
 
+namespace kelvane {
+
 namespace {
 
 struct Result
@@ -277,3 +279,5 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
 }
 
 }  // namespace
+
+} // namespace kelvane

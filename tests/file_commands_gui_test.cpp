@@ -32,6 +32,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+namespace kelvane {
+
 namespace {
 
 TileBuffer Pattern(int seed)
@@ -573,3 +575,5 @@ TEST_F(FileCommandsTest, WriterMessageIsShownForAFailedWrite)
 }
 
 }  // namespace
+
+} // namespace kelvane

@@ -69,7 +69,7 @@ FILE* FixedBufferStream(void* buffer, std::size_t room)
 int RunUnderAddressLimit([[maybe_unused]] std::size_t bytes,
                          [[maybe_unused]] const std::function<int()>& body, std::string& whyNot)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if KELVANE_SANITIZED
     whyNot = "AddressSanitizer reserves far more address space than the limit";
     return -1;
 #else
