@@ -25,13 +25,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <unistd.h>
 
 using namespace kelvane;
 
@@ -175,9 +176,8 @@ BENCHMARK(ClipFrameDecode)->Arg(0)->Arg(1);
 
 std::string TempPath(const char* name)
 {
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/kelvane_bench_" +
-           std::to_string(getpid()) + "_" + name;
+    static const std::string run = std::to_string(std::random_device()());
+    return (std::filesystem::temp_directory_path() / ("kelvane_bench_" + run + "_" + name)).string();
 }
 
 // Writes an 8-bit DIB of side x side pixels; the pixel rows are left to the
@@ -201,7 +201,9 @@ std::string MakeDib(int side)
     put32(22, std::uint32_t(side));
     put32(34, stride * std::uint32_t(side));
     std::fclose(f);
-    if (truncate(path.c_str(), off_t(size)) != 0)
+    std::error_code ec;
+    std::filesystem::resize_file(path, size, ec);
+    if (ec)
         std::abort();
     return path;
 }

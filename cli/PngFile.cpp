@@ -1,10 +1,8 @@
 #include "cli/PngFile.h"
 
 #include "cli/PngDecoder.h"
-
-#include <dlfcn.h>
-#include <limits.h>
-#include <unistd.h>
+#include "cli/SysProgram.h"
+#include "formats/SysMemStream.h"
 
 #include <algorithm>
 #include <array>
@@ -53,16 +51,13 @@ std::string ReadPngBytes(FILE* f, Bytes& data)
 // folder of the installation.
 KelvaneDecodePngFn LoadDecoder()
 {
-    char self[PATH_MAX];
-    const ssize_t len = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (len <= 0)
+    const std::string dir = ProgramFolder();
+    if (dir.empty())
         return nullptr;
-    std::string dir(self, std::size_t(len));
-    dir.resize(dir.rfind('/') + 1);
-    for (const std::string& path : {dir + "kelvane-png.so", dir + KELVANE_PNG_MODULE}) {
+    for (const std::string& path : {dir + KELVANE_PNG_MODULE_NAME, dir + KELVANE_PNG_MODULE}) {
         // Never unloaded: QtGui keeps threads and handlers of its own.
-        if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
-            return reinterpret_cast<KelvaneDecodePngFn>(dlsym(module, kDecodePngSymbol));
+        if (void* symbol = LoadModuleSymbol(path, kDecodePngSymbol))
+            return reinterpret_cast<KelvaneDecodePngFn>(symbol);
     }
     return nullptr;
 }
@@ -157,7 +152,7 @@ std::string WithDecodedDib(FILE* f, const DibImportOptions& options,
     const std::unique_ptr<unsigned char, decltype(&std::free)> owner(dib, &std::free);
     if (result != kPngDecoded)
         return kPngReadError;
-    FILE* stream = fmemopen(dib, dibSize, "rb");
+    FILE* stream = OpenMemoryStream(dib, dibSize);
     if (!stream)
         return kPngReadError;
     std::string message = read(stream);

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include <sys/types.h>
-
+#include "formats/SysSeek.h"
 #include "tiles/CharCodec.h"
 
 namespace {
@@ -66,11 +65,11 @@ class CDibSource
 public:
     explicit CDibSource(FILE* f) : m_f(f)
     {
-        const off_t at = ftello(f);
-        if (at < 0 || fseeko(f, 0, SEEK_END) != 0)
+        const std::int64_t at = TellFile(f);
+        if (at < 0 || !SeekFile(f, 0, SEEK_END))
             return;
-        const off_t end = ftello(f);
-        if (fseeko(f, at, SEEK_SET) == 0 && end >= at) {
+        const std::int64_t end = TellFile(f);
+        if (SeekFile(f, at, SEEK_SET) && end >= at) {
             m_bSeekable = true;
             m_pos = std::uint64_t(at);
             m_end = std::uint64_t(end);
@@ -100,7 +99,7 @@ private:
             if (rest > m_end - std::min(m_pos, m_end))
                 return false;
             m_pos += rest;
-            return rest == 0 || fseeko(m_f, off_t(m_pos), SEEK_SET) == 0;
+            return rest == 0 || SeekFile(m_f, std::int64_t(m_pos), SEEK_SET);
         }
         std::uint8_t scrap[8192];
         while (rest > 0) {

@@ -6,35 +6,24 @@
 #include <limits>
 
 #include "formats/CharStream.h"
+#include "formats/SysSeek.h"
 
 std::uint32_t RomFileSize(FILE* f)
 {
-    if (fseeko(f, 0, SEEK_END) != 0)
+    if (!SeekFile(f, 0, SEEK_END))
         return 0;
-    const off_t end = ftello(f);
-    if (fseeko(f, 0, SEEK_SET) != 0 || end < 0)
+    const std::int64_t end = TellFile(f);
+    if (!SeekFile(f, 0, SEEK_SET) || end < 0)
         return 0;
     constexpr auto kMax = std::numeric_limits<std::uint32_t>::max();
-    return static_cast<std::uintmax_t>(end) > kMax ? kMax : std::uint32_t(end);
+    return std::uint64_t(end) > kMax ? kMax : std::uint32_t(end);
 }
-
-namespace {
-
-bool SeekTo(FILE* f, std::uint32_t start)
-{
-    if (static_cast<std::uintmax_t>(start) >
-        static_cast<std::uintmax_t>(std::numeric_limits<off_t>::max()))
-        return false;
-    return fseeko(f, static_cast<off_t>(start), SEEK_SET) == 0;
-}
-
-}  // namespace
 
 std::string ReadRomChars(FILE* f, CTileSheet& sheet, std::uint32_t start, int nChars)
 {
     // A start that cannot be reached leaves nothing to read from; reading
     // from wherever the stream happens to stand instead would be wrong.
-    const bool reached = SeekTo(f, start);
+    const bool reached = SeekFile(f, start, SEEK_SET);
     const int n = CharsToHandle(nChars);
     if (n == 0)
         return {};

@@ -3,11 +3,8 @@
 #include <cstdio>
 #include <string>
 
-// Opens a file for reading ("rb"), or gives null. A folder, which opens for
-// reading on this system but holds no file to read, gives null. A named pipe
-// without a writer does not hold the caller at the open: it reads as an
-// empty file.
-FILE* OpenForReading(const std::string& path);
+#include "formats/SysFileName.h"  // OpenForReading
+#include "formats/SysReplace.h"
 
 // Writes a file without ever destroying the file it replaces: everything goes
 // into a temporary file in the target's folder, which takes the target's place
@@ -21,10 +18,14 @@ FILE* OpenForReading(const std::string& path);
 // When the target is a symbolic link, the file the link points to is replaced
 // and the link stays. The new file gets the mode of the file it replaces, or
 // for a new file the mode an ordinary fopen(path, "wb") would give it.
+// Every system call that it makes goes through `calls` (formats/SysReplace.h).
 class CSafeFileWriter
 {
 public:
-    CSafeFileWriter() = default;
+    explicit CSafeFileWriter(const SafeFileCalls& calls = SystemSafeFileCalls())
+        : m_calls(calls)
+    {
+    }
     ~CSafeFileWriter();  // abandons if still open
     CSafeFileWriter(const CSafeFileWriter&) = delete;
     CSafeFileWriter& operator=(const CSafeFileWriter&) = delete;
@@ -37,7 +38,7 @@ public:
     // The temporary file's stream while open, else null.
     FILE* stream() const { return m_pFile; }
 
-    // Flushes, fsyncs and closes the temporary file and renames it over the
+    // Flushes, syncs and closes the temporary file and renames it over the
     // target. False if any of it fails, or if a write to the stream has
     // failed before: then the temporary file is removed and the target is
     // exactly as it was. The writer is closed afterwards either way.
@@ -50,6 +51,7 @@ public:
     void Abandon();
 
 private:
+    SafeFileCalls m_calls;
     FILE* m_pFile = nullptr;
     std::string m_strTarget;  // the file to replace, symbolic links resolved
     std::string m_strTemp;

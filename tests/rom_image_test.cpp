@@ -1,13 +1,13 @@
 #include "formats/RomImage.h"
 
-#include "support/TestFiles.h"
+#include "formats/SysFileName.h"
+#include "formats/SysSeek.h"
+#include "support/TestSystem.h"
 #include "tiles/CharCodec.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/types.h>
-#include <unistd.h>
-
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -57,6 +57,10 @@ TEST(RomImage, CharsFromTheStartByteInConsoleOrder)
         {"whole sheet", 4096, 0, 256, "", 256},
         {"start 100, 3 chars", 4096, 100, 3, "", 3},
         {"odd start", 64, 1, 3, "", 3},
+        {"last whole char", 64, 48, 1, "", 1},
+        {"last char a byte short", 64, 49, 1, "Fatal Error 0012", 0},
+        {"256 chars, a byte short", 4095, 0, 256, "Fatal Error 0012", 255},
+        {"257 chars", 257 * 16, 0, 257, "", 256},
         {"40 bytes, 3 chars", 40, 0, 3, "Fatal Error 0012", 2},
         {"empty file", 0, 0, 1, "Fatal Error 0012", 0},
         {"start at the end", 4096, 4096, 5, "Fatal Error 0012", 0},
@@ -134,12 +138,13 @@ TEST(RomImage, OffsetsUpTo4GiB)
     // A sparse file of 5 GiB, with a char just below the 4 GiB mark.
     TempDir dir;
     const std::string path = dir.file("big.vb");
-    FILE* f = std::fopen(path.c_str(), "w+b");
+    std::error_code ec;
+    WriteFileBytes(path, {});
+    std::filesystem::resize_file(path, std::uintmax_t(5) << 30, ec);
+    FILE* f = OpenFile(path, "r+b");
     ASSERT_NE(f, nullptr);
-    const off_t mark = off_t(0xFFFFFFF0u);
     const Bytes chr = Pattern(16);
-    if (ftruncate(fileno(f), off_t(5) << 30) != 0 || fseeko(f, mark, SEEK_SET) != 0 ||
-        std::fwrite(chr.data(), 16, 1, f) != 1) {
+    if (ec || !SeekFile(f, 0xFFFFFFF0, SEEK_SET) || std::fwrite(chr.data(), 16, 1, f) != 1) {
         std::fclose(f);
         GTEST_SKIP() << "no room for a sparse 5 GiB file here";
     }
@@ -149,18 +154,13 @@ TEST(RomImage, OffsetsUpTo4GiB)
     CTileSheet sheet;
     EXPECT_EQ(ReadRomChars(f, sheet, 0xFFFFFFF0u, 1), "");
     EXPECT_EQ(TileOf(sheet, 0), DecodeChar(chr.data(), ConsoleOrder));
-    EXPECT_EQ(ftello(f), off_t(0x100000000));
+    EXPECT_EQ(TellFile(f), 0x100000000);
     std::fclose(f);
 }
 
 TEST(RomImage, StreamThatCannotSeek)
 {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    const Bytes data = Pattern(64);
-    ASSERT_EQ(write(fds[1], data.data(), data.size()), ssize_t(data.size()));
-    close(fds[1]);
-    FILE* f = fdopen(fds[0], "rb");
+    FILE* f = PipeWith(Pattern(64));
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(RomFileSize(f), 0u);
     CTileSheet sheet;

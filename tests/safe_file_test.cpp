@@ -1,67 +1,15 @@
 #include "formats/SafeFile.h"
 
-#include "formats/NativeFile.h"
-#include "support/TestFiles.h"
+#include "support/FaultyStream.h"
+#include "support/SafeFileTest.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
 #include <set>
 #include <string>
 
-namespace fs = std::filesystem;
-
-namespace {
-
-const Bytes kOld = {'o', 'l', 'd'};
-const Bytes kNew = {'n', 'e', 'w', '!', '\n'};
-
-std::set<std::string> Names(const std::string& folder)
-{
-    std::set<std::string> names;
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(folder, ec))
-        names.insert(e.path().filename().string());
-    return names;
-}
-
-bool Put(CSafeFileWriter& w, const Bytes& b)
-{
-    return w.stream() && std::fwrite(b.data(), 1, b.size(), w.stream()) == b.size();
-}
-
-mode_t ModeOf(const std::string& path)
-{
-    struct stat st{};
-    stat(path.c_str(), &st);
-    return st.st_mode & 07777;
-}
-
-// Points the writer's open stream at /dev/full: what it holds and what
-// follows fails when it reaches the device.
-void OntoDevFull(CSafeFileWriter& w)
-{
-    const int full = open("/dev/full", O_WRONLY);
-    ASSERT_GE(full, 0);
-    ASSERT_GE(dup2(full, fileno(w.stream())), 0);
-    close(full);
-}
-
-// A folder holding the old file tiles.kl.
-class SafeFile : public testing::Test
-{
-protected:
-    void SetUp() override { WriteFileBytes(target, kOld); }
-
-    TempDir dir;
-    const std::string target = dir.file("tiles.kl");
-};
-
-}  // namespace
+// The safe writer on every system, through the system's own calls; the
+// POSIX-only ways are in safe_file_posix_test.cpp.
 
 TEST_F(SafeFile, CommitReplacesTheTargetOnlyAtTheEnd)
 {
@@ -72,13 +20,13 @@ TEST_F(SafeFile, CommitReplacesTheTargetOnlyAtTheEnd)
         std::fflush(w.stream());
         // Until the commit the old file is there, beside one temporary file.
         EXPECT_EQ(ReadFileBytes(target), kOld);
-        EXPECT_EQ(Names(dir.path()).size(), 2u);
+        EXPECT_EQ(FileNames(dir.path()).size(), 2u);
         EXPECT_TRUE(w.Commit());
         EXPECT_EQ(w.stream(), nullptr);
         EXPECT_FALSE(w.Commit());
     }
     EXPECT_EQ(ReadFileBytes(target), kNew);
-    EXPECT_EQ(Names(dir.path()), std::set<std::string>{"tiles.kl"});
+    EXPECT_EQ(FileNames(dir.path()), std::set<std::string>{"tiles.kl"});
 
     // A file that did not exist yet.
     CSafeFileWriter w;
@@ -86,29 +34,13 @@ TEST_F(SafeFile, CommitReplacesTheTargetOnlyAtTheEnd)
     ASSERT_TRUE(Put(w, kNew));
     EXPECT_TRUE(w.Commit());
     EXPECT_EQ(ReadFileBytes(dir.file("new.asm")), kNew);
-    EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"new.asm", "tiles.kl"}));
+    EXPECT_EQ(FileNames(dir.path()), (std::set<std::string>{"new.asm", "tiles.kl"}));
 
     // A name near the system's limit still leaves room for the temporary one.
     const std::string longName(250, 'k');
     ASSERT_TRUE(w.Open(dir.file(longName)));
     EXPECT_TRUE(w.Commit());
     EXPECT_TRUE(FileExists(dir.file(longName)));
-}
-
-TEST_F(SafeFile, OwnerOfAReplacedFileIsKept)
-{
-    if (geteuid() != 0)
-        GTEST_SKIP() << "only root may give a file to another user";
-    ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
-    ASSERT_EQ(chmod(target.c_str(), 06755), 0);
-    CSafeFileWriter w;
-    ASSERT_TRUE(w.Open(target));
-    ASSERT_TRUE(w.Commit());
-    struct stat st{};
-    ASSERT_EQ(stat(target.c_str(), &st), 0);
-    EXPECT_EQ(st.st_uid, 65534u);
-    EXPECT_EQ(st.st_gid, 65534u);
-    EXPECT_EQ(st.st_mode & 07777, 06755u);
 }
 
 TEST_F(SafeFile, AbandonKeepsTheOldFile)
@@ -133,170 +65,59 @@ TEST_F(SafeFile, AbandonKeepsTheOldFile)
         w.Abandon();
     }
     EXPECT_EQ(ReadFileBytes(target), kOld);
-    EXPECT_EQ(Names(dir.path()), std::set<std::string>{"tiles.kl"});
+    EXPECT_EQ(FileNames(dir.path()), std::set<std::string>{"tiles.kl"});
 }
 
-TEST_F(SafeFile, ModeOfTheNewFile)
+TEST_F(SafeFile, FailuresKeepTheOldFileAndLeaveNothingBehind)
 {
-    const mode_t saved = umask(022);
-    struct { mode_t mask; mode_t mode; } fresh[] = {{022, 0644}, {027, 0640}, {077, 0600}, {0, 0666}};
-    for (const auto& c : fresh) {
-        umask(c.mask);
-        const std::string path = dir.file("fresh" + std::to_string(c.mask));
-        CSafeFileWriter w;
-        ASSERT_TRUE(w.Open(path));
-        ASSERT_TRUE(w.Commit());
-        EXPECT_EQ(ModeOf(path), c.mode) << std::oct << c.mask;
-    }
-    umask(077);
-    // A replaced file keeps its own mode, whatever the mask.
-    for (mode_t mode : {0604, 0640, 0755, 0600}) {
-        const std::string path = dir.file("old");
-        WriteFileBytes(path, kOld);
-        chmod(path.c_str(), mode);
-        CSafeFileWriter w;
-        ASSERT_TRUE(w.Open(path));
-        ASSERT_TRUE(w.Commit());
-        EXPECT_EQ(ModeOf(path), mode) << std::oct << mode;
-    }
-    umask(saved);
-}
-
-TEST_F(SafeFile, SymbolicLinksStayAndTheirFileIsReplaced)
-{
-    fs::create_directory(dir.file("real"));
-    const std::string real = dir.file("real/tiles.kl");
-    WriteFileBytes(real, kOld);
-    struct { const char* link; const char* to; const char* file; } cases[] = {
-        {"abs.kl", nullptr, "real/tiles.kl"},
-        {"rel.kl", "real/tiles.kl", "real/tiles.kl"},
-        {"chain.kl", "rel.kl", "real/tiles.kl"},
-        {"dangling.kl", "real/made.kl", "real/made.kl"},
+    // A write that fails: the temporary file's stream refuses every byte.
+    SafeFileCalls refusingWrites = SystemSafeFileCalls();
+    refusingWrites.openTemp = [](const std::string& target, std::string& temp) -> FILE* {
+        FILE* f = SystemSafeFileCalls().openTemp(target, temp);
+        if (!f)
+            return nullptr;
+        std::fclose(f);
+        return OpenFile(temp, "rb");
     };
+    SafeFileCalls failingSync = SystemSafeFileCalls();
+    failingSync.syncFile = [](FILE*) { return false; };
+    SafeFileCalls failingReplace = SystemSafeFileCalls();
+    failingReplace.replaceFile = [](const std::string&, const std::string&, bool) {
+        return false;
+    };
+    const struct { const char* what; SafeFileCalls calls; } cases[] = {
+        {"write", refusingWrites}, {"sync", failingSync}, {"replace", failingReplace}};
     for (const auto& c : cases) {
-        const std::string link = dir.file(c.link);
-        fs::create_symlink(c.to ? fs::path(c.to) : fs::path(real), link);
-        WriteFileBytes(dir.file(c.file), kOld);
-        if (std::string(c.link) == "dangling.kl")
-            fs::remove(dir.file(c.file));
-        CSafeFileWriter w;
-        ASSERT_TRUE(w.Open(link)) << c.link;
-        ASSERT_TRUE(Put(w, kNew));
-        ASSERT_TRUE(w.Commit()) << c.link;
-        EXPECT_TRUE(fs::is_symlink(link)) << c.link;
-        EXPECT_EQ(ReadFileBytes(dir.file(c.file)), kNew) << c.link;
+        CSafeFileWriter w(c.calls);
+        ASSERT_TRUE(w.Open(target)) << c.what;
+        Put(w, kNew);
+        EXPECT_FALSE(w.Commit()) << c.what;
+        EXPECT_EQ(ReadFileBytes(target), kOld) << c.what;
+        EXPECT_EQ(FileNames(dir.path()), std::set<std::string>{"tiles.kl"}) << c.what;
     }
-    EXPECT_EQ(Names(dir.file("real")), (std::set<std::string>{"made.kl", "tiles.kl"}));
-
-    // Links in a loop name no file.
-    fs::create_symlink("loop2", dir.file("loop1"));
-    fs::create_symlink("loop1", dir.file("loop2"));
-    CSafeFileWriter w;
-    EXPECT_FALSE(w.Open(dir.file("loop1")));
 }
 
-TEST_F(SafeFile, TargetsThatCannotBeOpened)
+TEST_F(SafeFile, CloseThatFailsKeepsTheOldFile)
 {
-    WriteFileBytes(dir.file("plain"), kOld);
-    fs::create_directory(dir.file("folder"));
-    ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0644), 0);
-    const std::string paths[] = {
-        dir.file("folder"),           // a folder
-        dir.file("folder/"),          // no file name
-        dir.file("plain/tiles.kl"),   // the parent is a regular file
-        dir.file("missing/tiles.kl"), // the parent does not exist
-        dir.file("pipe"),             // not a regular file
-        "",
+    SafeFileCalls failingClose = SystemSafeFileCalls();
+    failingClose.openTemp = [](const std::string& target, std::string& temp) -> FILE* {
+        FILE* f = SystemSafeFileCalls().openTemp(target, temp);
+        return f ? WithFailingClose(f) : nullptr;
     };
-    for (const auto& p : paths) {
-        CSafeFileWriter w;
-        EXPECT_FALSE(w.Open(p)) << p;
-        EXPECT_EQ(w.stream(), nullptr);
-    }
-    EXPECT_EQ(ReadFileBytes(dir.file("plain")), kOld);
-    EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"folder", "pipe", "plain", "tiles.kl"}));
-    EXPECT_TRUE(Names(dir.file("folder")).empty());
+    CSafeFileWriter w(failingClose);
+    if (!w.Open(target))
+        GTEST_SKIP() << "no stream with a failing close here";
+    ASSERT_TRUE(Put(w, kNew));
+    EXPECT_FALSE(w.Commit());
+    EXPECT_EQ(ReadFileBytes(target), kOld);
+    EXPECT_EQ(FileNames(dir.path()), std::set<std::string>{"tiles.kl"});
 }
 
-TEST_F(SafeFile, NoWritePermission)
+TEST_F(SafeFile, OpenForReadingGivesFilesOnly)
 {
-    // Root may write anything, so the check runs in a child process that
-    // gives up root first (uid 65534, "nobody").
-    chmod(dir.path().c_str(), 0755);
-    fs::create_directory(dir.file("locked"));
-    fs::create_directory(dir.file("open"));
-    const std::string inLocked = dir.file("locked/tiles.kl");
-    const std::string readOnly = dir.file("open/tiles.kl");
-    WriteFileBytes(inLocked, kOld);
-    WriteFileBytes(readOnly, kOld);
-    chmod(inLocked.c_str(), 0666);  // writable file in a folder that is not
-    chmod(dir.file("locked").c_str(), 0555);
-    chmod(readOnly.c_str(), 0444);  // read-only file in a folder anyone may write
-    chmod(dir.file("open").c_str(), 0777);
-
-    for (const std::string& target : {inLocked, readOnly}) {
-        EXPECT_EXIT(
-            {
-                if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-                    _exit(2);
-                CSafeFileWriter w;
-                _exit(w.Open(target) ? 1 : 0);
-            },
-            testing::ExitedWithCode(0), "")
-            << target;
-        EXPECT_EQ(ReadFileBytes(target), kOld);
-    }
-    EXPECT_EQ(Names(dir.file("locked")), std::set<std::string>{"tiles.kl"});
-    EXPECT_EQ(Names(dir.file("open")), std::set<std::string>{"tiles.kl"});
-}
-
-TEST_F(SafeFile, FailedCommitKeepsTheOldFileAndLeavesNothingBehind)
-{
-    // The codec writes into the stream's buffer and cannot see the failure;
-    // it shows when the commit flushes.
-    {
-        CSafeFileWriter w;
-        ASSERT_TRUE(w.Open(target));
-        OntoDevFull(w);
-        EXPECT_EQ(WriteNativeFile(w.stream(), CTileSheet(), 16), "");
-        EXPECT_FALSE(w.Commit());
-    }
-    EXPECT_EQ(ReadFileBytes(target), kOld);
-    EXPECT_EQ(Names(dir.path()), std::set<std::string>{"tiles.kl"});
-
-    // A write that failed earlier: the stream's error stays and the
-    // half-written file does not replace the old one.
-    {
-        CSafeFileWriter w;
-        ASSERT_TRUE(w.Open(target));
-        OntoDevFull(w);
-        EXPECT_EQ(WriteNativeFile(w.stream(), CTileSheet(), 256), kNativeWriteCharError);
-        EXPECT_FALSE(w.Commit());
-    }
-    EXPECT_EQ(ReadFileBytes(target), kOld);
-    EXPECT_EQ(Names(dir.path()), std::set<std::string>{"tiles.kl"});
-
-    // The target became a folder in the meantime: the rename fails.
-    {
-        CSafeFileWriter w;
-        ASSERT_TRUE(w.Open(target));
-        ASSERT_TRUE(Put(w, kNew));
-        fs::remove(target);
-        fs::create_directory(target);
-        WriteFileBytes(target + "/inside", kOld);
-        EXPECT_FALSE(w.Commit());
-    }
-    EXPECT_EQ(ReadFileBytes(target + "/inside"), kOld);
-    EXPECT_EQ(Names(dir.path()), std::set<std::string>{"tiles.kl"});
-
-    // The target's folder was removed with all it held.
-    fs::create_directory(dir.file("sub"));
-    {
-        CSafeFileWriter w;
-        ASSERT_TRUE(w.Open(dir.file("sub/tiles.kl")));
-        ASSERT_TRUE(Put(w, kNew));
-        fs::remove_all(dir.file("sub"));
-        EXPECT_FALSE(w.Commit());
-    }
-    EXPECT_EQ(Names(dir.path()), std::set<std::string>{"tiles.kl"});
+    FILE* f = OpenForReading(target);
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    EXPECT_EQ(OpenForReading(dir.path()), nullptr);
+    EXPECT_EQ(OpenForReading(dir.file("missing.kl")), nullptr);
 }

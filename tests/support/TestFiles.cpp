@@ -5,14 +5,20 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdlib.h>
+#include <random>
 
 TempDir::TempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelvane-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
+    std::error_code ec;
+    const auto base = std::filesystem::temp_directory_path(ec);
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        const auto path = base / ("kelvane-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(path, ec))
+            m_path = path.string();
+    }
+    if (m_path.empty())
         ADD_FAILURE() << "cannot create a temporary folder";
-    m_path = pattern;
 }
 
 TempDir::~TempDir()
@@ -43,6 +49,15 @@ void WriteFileBytes(const std::string& path, const Bytes& bytes)
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     if (!out)
         ADD_FAILURE() << "cannot write " << path;
+}
+
+std::set<std::string> FileNames(const std::string& folder)
+{
+    std::set<std::string> names;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(folder, ec))
+        names.insert(e.path().filename().string());
+    return names;
 }
 
 bool FileExists(const std::string& path)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ private:
 Bytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
 bool FileExists(const std::string& path);
+// The names of the files and folders in a folder.
+std::set<std::string> FileNames(const std::string& folder);
 
 // An anonymous read/write stream holding the given bytes, positioned at 0.
 FILE* StreamWith(const Bytes& bytes);

@@ -1,0 +1,97 @@
+#include "cli/SysProgram.h"
+
+#ifdef _WIN32
+
+#include "formats/SysFileName.h"
+
+#include <windows.h>
+
+#include <vector>
+
+std::string ProgramFolder()
+{
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (n == 0)
+            return {};
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);  // cut short: try again with more room
+    }
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), nullptr, 0,
+                                          nullptr, nullptr);
+    std::string utf8(std::size_t(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), utf8.data(), bytes,
+                            nullptr, nullptr);
+    utf8.resize(FileNameStart(utf8));
+    return utf8;
+}
+
+void* LoadModuleSymbol(const std::string& path, const char* symbol)
+{
+    const std::wstring wide = WideFileName(path);
+    const HMODULE module = wide.empty() ? nullptr : LoadLibraryW(wide.c_str());
+    return module ? reinterpret_cast<void*>(GetProcAddress(module, symbol)) : nullptr;
+}
+
+#else  // POSIX
+
+#include <dlfcn.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#ifdef __APPLE__
+#include <mach-o/dyld.h>
+#endif
+
+namespace {
+
+// The program's file, links resolved.
+std::string ProgramFile()
+{
+#ifdef __APPLE__
+    std::uint32_t size = 0;
+    _NSGetExecutablePath(nullptr, &size);
+    std::vector<char> path(size + 1);
+    if (_NSGetExecutablePath(path.data(), &size) != 0)
+        return {};
+    const std::unique_ptr<char, decltype(&std::free)> real(realpath(path.data(), nullptr),
+                                                           &std::free);
+    return real ? std::string(real.get()) : std::string();
+#else
+    std::vector<char> path(4096);
+    for (;;) {
+        const ssize_t len = readlink("/proc/self/exe", path.data(), path.size());
+        if (len <= 0)
+            return {};
+        if (std::size_t(len) < path.size())
+            return std::string(path.data(), std::size_t(len));
+        path.resize(path.size() * 2);
+    }
+#endif
+}
+
+}  // namespace
+
+std::string ProgramFolder()
+{
+    std::string path = ProgramFile();
+    path.resize(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+    return path;
+}
+
+void* LoadModuleSymbol(const std::string& path, const char* symbol)
+{
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    return module ? dlsym(module, symbol) : nullptr;
+}
+
+#endif

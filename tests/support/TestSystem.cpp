@@ -1,0 +1,93 @@
+#include "support/TestSystem.h"
+
+#ifdef _WIN32
+
+#include <fcntl.h>
+#include <io.h>
+
+FILE* PipeWith(const Bytes& bytes)
+{
+    int fds[2];
+    if (bytes.size() > 65536 || _pipe(fds, 65536, _O_BINARY) != 0)
+        return nullptr;
+    const bool written = _write(fds[1], bytes.data(), unsigned(bytes.size())) == int(bytes.size());
+    _close(fds[1]);
+    FILE* f = written ? _fdopen(fds[0], "rb") : nullptr;
+    if (!f)
+        _close(fds[0]);
+    return f;
+}
+
+FILE* OpenFullDevice()
+{
+    return nullptr;
+}
+
+FILE* FixedBufferStream(void*, std::size_t)
+{
+    return nullptr;
+}
+
+int RunUnderAddressLimit(std::size_t, const std::function<int()>&, std::string& whyNot)
+{
+    whyNot = "no fork() and address space limit on Windows";
+    return -1;
+}
+
+#else  // POSIX
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+FILE* PipeWith(const Bytes& bytes)
+{
+    int fds[2];
+    if (bytes.size() > 65536 || pipe(fds) != 0)
+        return nullptr;
+    const bool written = write(fds[1], bytes.data(), bytes.size()) == ssize_t(bytes.size());
+    close(fds[1]);
+    FILE* f = written ? fdopen(fds[0], "rb") : nullptr;
+    if (!f)
+        close(fds[0]);
+    return f;
+}
+
+FILE* OpenFullDevice()
+{
+    return std::fopen("/dev/full", "wb");
+}
+
+FILE* FixedBufferStream(void* buffer, std::size_t room)
+{
+    FILE* f = fmemopen(buffer, room, "wb");
+    if (f)
+        setvbuf(f, nullptr, _IONBF, 0);
+    return f;
+}
+
+int RunUnderAddressLimit([[maybe_unused]] std::size_t bytes,
+                         [[maybe_unused]] const std::function<int()>& body, std::string& whyNot)
+{
+#if KELVANE_SANITIZED
+    whyNot = "AddressSanitizer reserves far more address space than the limit";
+    return -1;
+#else
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == -1) {
+        whyNot = "fork() failed";
+        return -1;
+    }
+    if (child == 0) {
+        const rlimit limit{bytes, bytes};
+        _exit(setrlimit(RLIMIT_AS, &limit) != 0 ? 3 : body());
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+#endif
+}
+
+#endif

@@ -1,0 +1,30 @@
+#pragma once
+
+// What the suites need of the system beyond the program's own system files
+// (formats/Sys*.h): pipes, a device that refuses writes, a child process
+// under a memory limit. Where a system has no such thing, the function says
+// so and the test skips itself with the reason.
+
+#include "support/TestFiles.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <functional>
+
+// A stream reading the read end of a pipe that holds `bytes` (at most 64 KiB)
+// and then ends: a stream that cannot seek. Null when no pipe can be made.
+FILE* PipeWith(const Bytes& bytes);
+
+// A stream onto a device that takes buffered writes and fails each one that
+// reaches it (/dev/full); null where the system has none.
+FILE* OpenFullDevice();
+
+// An unbuffered stream writing into the `room` bytes at `buffer` (fmemopen),
+// where a write that does not fit fails at the call; null where the system
+// has no such stream.
+FILE* FixedBufferStream(void* buffer, std::size_t room);
+
+// Runs `body` in a child process whose address space is limited to `bytes`
+// and gives its exit code, -1 when it died. Where that cannot be done, a
+// non-empty `whyNot` and -1.
+int RunUnderAddressLimit(std::size_t bytes, const std::function<int()>& body, std::string& whyNot);
