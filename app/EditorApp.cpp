@@ -20,6 +20,11 @@ CEditorApp::CEditorApp(int& argc, char** argv)
 
 void CEditorApp::ApplyLook()
 {
+    // Who the windows belong to: the desktop entry (on Wayland the windows'
+    // app id) and the icon every window of the program carries.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kelvane.Kelvane"));
+    QApplication::setWindowIcon(ProgramIcon());
+
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
 

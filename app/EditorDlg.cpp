@@ -8,10 +8,16 @@
 #include "views/TileEditWnd.h"
 #include "views/TileSheetWnd.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEnterEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QUrl>
 
 #include <array>
 
@@ -41,13 +47,23 @@ constexpr int kIdSheetFrame = 1005;
 
 }  // namespace
 
+QIcon ProgramIcon()
+{
+    QIcon icon(LoadResourcePixmap(QStringLiteral(":/res/icon128.png")));
+    for (const int size : {16, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/kelvane-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 CEditorDlg::CEditorDlg(QWidget* parent)
     : CDialog(parent),
-      m_hIcon(LoadResourcePixmap(QStringLiteral(":/res/icon128.png"))),
+      m_hIcon(ProgramIcon()),
       m_hCursorEdit(LoadResourcePixmap(QStringLiteral(":/res/cursor162.png")), 0, 0),
       m_hCursorSheet(LoadResourcePixmap(QStringLiteral(":/res/cursor163.png")), 9, 8)
 {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // A window of its own, owned by none (a dialog type would make it
+    // transient for an invisible leader window).
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(kTitle);
     setFont(QFont(QStringLiteral("Arial"), 8));
@@ -224,8 +240,48 @@ bool CEditorDlg::OnInitDialog()
     connect(&m_btnModify, &QAbstractButton::clicked, this, &CEditorDlg::OnModify);
     connect(&m_btnAbout, &QAbstractButton::clicked, this, &CEditorDlg::OnAbout);
 
+    // The desktop's keys for the buttons, each running the button's own handler.
+    const struct
+    {
+        Qt::Key key;
+        void (CEditorDlg::*handler)();
+    } keys[] = {
+        {Qt::Key_N, &CEditorDlg::OnNew},  {Qt::Key_O, &CEditorDlg::OnOpen},
+        {Qt::Key_S, &CEditorDlg::OnSave}, {Qt::Key_Z, &CEditorDlg::OnUndo},
+        {Qt::Key_Q, &CEditorDlg::OnExit},
+    };
+    for (const auto& k : keys)
+        connect(new QShortcut(QKeySequence(Qt::CTRL | k.key), this), &QShortcut::activated, this,
+                k.handler);
+    setAcceptDrops(true);
+
     m_captionPainter.Install(this, WM_CAPTIONPAINT);
     return true;
+}
+
+QString CEditorDlg::DroppedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return QString();
+    const QList<QUrl> urls = data->urls();
+    return urls.isEmpty() || !urls.first().isLocalFile() ? QString() : urls.first().toLocalFile();
+}
+
+void CEditorDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CEditorDlg::dropEvent(QDropEvent* event)
+{
+    const QString path = DroppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Once the drop has ended: the file's options dialogs and messages
+    // are modal and must not run inside the drag's own loop.
+    QTimer::singleShot(0, this, [this, path] { OpenFile(path, OpenFilterIndexOf(path)); });
 }
 
 LRESULT CEditorDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -9,10 +9,16 @@
 #include <QIcon>
 #include <QPointer>
 
+class QMimeData;
+
 namespace kelvane {
 
 class CTileEditWnd;
 class CTileSheetWnd;
+
+// The program's icon: icon resource 128 (32 x 32) with the desktop icon's
+// other sizes, 16 to 256 pixels.
+QIcon ProgramIcon();
 
 // Zoom step of the tile editor, 0 (editor fills its frame) to 3 (smallest).
 extern int g_nZoomStep;
@@ -71,6 +77,10 @@ protected:
     // caption painter's paint message.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A file dropped on the window opens as `kelvane FILE` opens it (of
+    // several, the first).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
     void OnColor1();
     void OnColor2();
@@ -105,6 +115,8 @@ private:
     // Editor level from colour index n (0-3), button C(n+1) pushed, the others not.
     void SelectColor(int index);
     QWidget* Control(int id) const;
+    // The local file a drag carries first ("" for none).
+    static QString DroppedFile(const QMimeData* data);
 
     QIcon m_hIcon;
     CCaptionPainter m_captionPainter;

@@ -6,6 +6,7 @@
 // (tiles/, formats/), nothing above it.
 
 #include <QDialog>
+#include <QPointer>
 
 namespace kelvane::win {
 
@@ -39,6 +40,14 @@ public:
     // for the run, by the application's active window.
     int DoModal();
 
+    // Places the window so that its outer rectangle (frame included) is
+    // centred over `owner`'s outer rectangle, or on the available area of
+    // its screen when there is no owner. The frame is what the window
+    // system gives this window; before it has shown one, the frame last
+    // seen around one of the program's windows stands in for it, and the
+    // first paint puts the window right if the real frame differs.
+    void CenterWindow(QWidget* owner = nullptr);
+
     // Runs DoDataExchange: true moves the controls into the members and
     // checks them, false writes the members into the controls. Returns
     // false when a check failed (the user has been told and the failing
@@ -57,6 +66,7 @@ protected:
     virtual void OnCancel();  // default: reject(), no data exchange
 
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 public:
     // The OK and Cancel commands (as QDialog's slots): they run OnOK and
@@ -70,6 +80,9 @@ private:
     QWidget* m_client;
     bool m_bInitialised = false;
     bool m_bInBaseCommand = false;
+    // Centred by CenterWindow before the window system told its frame.
+    bool m_bRecentre = false;
+    QPointer<QWidget> m_pCentreOwner;
 };
 
 } // namespace kelvane::win
