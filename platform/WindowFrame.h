@@ -79,6 +79,8 @@ private:
     bool Mouse(QEvent* event);
     void StartKeyboardMove();
     void EndMove(bool putBack);
+    // The cursor is at `global` now: the window goes along.
+    void FollowCursor(const QPoint& global);
     // Keys and the cursor while a move from the system menu runs, whichever
     // widget they go to.
     bool KeyboardMoveEvent(QEvent* event);
@@ -91,7 +93,7 @@ private:
     bool m_bInPaint = false;
     enum class MoveMode { None, Button, Keyboard };
     MoveMode m_move = MoveMode::None;
-    // The cursor and window position the move goes from, and where the window was.
+    // The cursor and the window position last seen in the move, and where the window was.
     QPoint m_moveCursor;
     QPoint m_moveWindow;
     QPoint m_moveOrigin;

@@ -453,6 +453,13 @@ void CWindowFrame::StartKeyboardMove()
     qApp->installEventFilter(this);
 }
 
+void CWindowFrame::FollowCursor(const QPoint& global)
+{
+    m_moveWindow += global - m_moveCursor;
+    m_moveCursor = global;
+    m_window->move(m_moveWindow);
+}
+
 void CWindowFrame::EndMove(bool putBack)
 {
     if (m_move == MoveMode::Keyboard) {
@@ -493,14 +500,14 @@ bool CWindowFrame::KeyboardMoveEvent(QEvent* event)
         return true;
     case QEvent::MouseMove: {
         const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
-        m_window->move(m_moveWindow + global - m_moveCursor);
+        FollowCursor(global);
         return true;
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         // A click ends the move there; it goes no further.
         const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
-        m_window->move(m_moveWindow + global - m_moveCursor);
+        FollowCursor(global);
         EndMove(false);
         return true;
     }
@@ -561,7 +568,7 @@ bool CWindowFrame::Mouse(QEvent* event)
         return true;
     case QEvent::MouseMove:
         if (m_move == MoveMode::Button) {
-            m_window->move(m_moveWindow + global - m_moveCursor);
+            FollowCursor(global);
             return true;
         }
         if (m_bCaptionPressed && (e->buttons() & Qt::LeftButton) &&
@@ -569,7 +576,7 @@ bool CWindowFrame::Mouse(QEvent* event)
             m_bCaptionPressed = false;
             StartMove(true);
             if (m_move == MoveMode::Button)
-                m_window->move(m_moveWindow + global - m_moveCursor);
+                FollowCursor(global);
             return true;
         }
         return false;
