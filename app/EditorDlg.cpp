@@ -49,10 +49,16 @@ constexpr int kIdSheetFrame = 1005;
 
 QIcon ProgramIcon()
 {
-    QIcon icon(LoadResourcePixmap(QStringLiteral(":/res/icon128.png")));
-    for (const int size : {16, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/kelvane-%1.png").arg(size), QSize(size, size));
-    return icon;
+    // Made once; each image read as the PNG it is, without asking every
+    // image plugin what it might be.
+    // (Kept to the end of the process, not destroyed after the application.)
+    static const QIcon* const icon = [] {
+        auto* all = new QIcon(LoadResourcePixmap(QStringLiteral(":/res/icon128.png")));
+        for (const int size : {16, 48, 64, 128, 256})
+            all->addPixmap(LoadResourcePixmap(QStringLiteral(":/icons/kelvane-%1.png").arg(size)));
+        return all;
+    }();
+    return *icon;
 }
 
 CEditorDlg::CEditorDlg(QWidget* parent)
