@@ -73,24 +73,30 @@ QMargins FrameOf(const QWidget* w)
 
 }  // namespace
 
-void CDialog::CenterWindow(QWidget* owner)
+bool CenterWindowOver(QWidget* window, QWidget* owner)
 {
-    const QMargins frame = FrameOf(this);
-    const QSize outer = size().grownBy(frame);
+    const QMargins frame = FrameOf(window);
+    const QSize outer = window->size().grownBy(frame);
     QRect area;
     if (owner) {
         owner = owner->window();
         area = QRect(owner->pos(), owner->size().grownBy(FrameOf(owner)));
     } else {
-        const QScreen* scr = screen() ? screen() : QGuiApplication::primaryScreen();
+        const QScreen* scr = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
         area = scr ? scr->availableGeometry() : QRect(QPoint(0, 0), outer);
     }
     // QWidget::move() places the outer top-left corner.
-    move(area.left() + (area.width() - outer.width()) / 2,
-         area.top() + (area.height() - outer.height()) / 2);
-    setAttribute(Qt::WA_Moved);
-    m_pCentreOwner = owner;
-    m_bRecentre = !isVisible() || !windowHandle() || !windowHandle()->isExposed();
+    window->move(area.left() + (area.width() - outer.width()) / 2,
+                 area.top() + (area.height() - outer.height()) / 2);
+    window->setAttribute(Qt::WA_Moved);
+    const QWindow* handle = window->windowHandle();
+    return window->isVisible() && handle && handle->isExposed();
+}
+
+void CDialog::CenterWindow(QWidget* owner)
+{
+    m_pCentreOwner = owner ? owner->window() : nullptr;
+    m_bRecentre = !CenterWindowOver(this, owner);
 }
 
 bool CDialog::event(QEvent* e)

@@ -12,6 +12,13 @@ namespace kelvane::win {
 
 class CDataExchange;
 
+// Moves `window` so that its outer rectangle (frame included) is centred
+// over `owner`'s outer rectangle, or on the available area of its screen
+// when there is no owner. The frame is what the window system gives the
+// window; before it has shown one, the frame last seen around one of the
+// program's windows stands in for it, and the result is false.
+bool CenterWindowOver(QWidget* window, QWidget* owner);
+
 // Base of the program's dialogs, built after a dialog template: a client
 // area whose size is given in dialog units, controls placed in it in client
 // coordinates, an initialisation hook that runs before the dialog is first
@@ -40,12 +47,8 @@ public:
     // for the run, by the application's active window.
     int DoModal();
 
-    // Places the window so that its outer rectangle (frame included) is
-    // centred over `owner`'s outer rectangle, or on the available area of
-    // its screen when there is no owner. The frame is what the window
-    // system gives this window; before it has shown one, the frame last
-    // seen around one of the program's windows stands in for it, and the
-    // first paint puts the window right if the real frame differs.
+    // CenterWindowOver for this dialog; where the frame was not known yet,
+    // the first paint puts the window right if the real frame differs.
     void CenterWindow(QWidget* owner = nullptr);
 
     // Runs DoDataExchange: true moves the controls into the members and

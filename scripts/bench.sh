@@ -35,10 +35,20 @@ trap 'kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
 : >"$build/startup-app.txt"
 : >"$build/startup-empty.txt"
+# One timed run; a run whose connection to the server failed is tried again.
+timed() {
+    local out
+    for _ in 1 2 3; do
+        if out=$(DISPLAY=$display "$build/bench/kelvane_map_wait" "$@" 2>/dev/null); then
+            echo "$out"
+            return 0
+        fi
+    done
+    return 0
+}
 for _ in $(seq "$runs"); do
-    DISPLAY=$display "$build/bench/kelvane_map_wait" Kelvane "$build/kelvane" >>"$build/startup-app.txt" 2>/dev/null
-    DISPLAY=$display "$build/bench/kelvane_map_wait" Empty "$build/bench/kelvane_empty_dialog" \
-        >>"$build/startup-empty.txt" 2>/dev/null
+    timed Kelvane "$build/kelvane" >>"$build/startup-app.txt"
+    timed Empty "$build/bench/kelvane_empty_dialog" >>"$build/startup-empty.txt"
 done
 
 python3 - "$build/bench.json" "$build/startup-app.txt" "$build/startup-empty.txt" <<'PY'

@@ -78,22 +78,26 @@ TEST_F(DesktopTest, WindowsOpenCentredAndTheMainWindowBelongsToNone)
     EXPECT_EQ(m_dlg->windowHandle()->transientParent(), nullptr);
     EXPECT_EQ(QGuiApplication::desktopFileName(), "io.github.kelvane.Kelvane");
 
-    // Moved away first: the About box follows the main window, frame and all.
+    // Moved away first: the About box and a message box follow the main
+    // window, frame and all, and carry the program's icon at every size.
     m_dlg->move(m_dlg->pos() + QPoint(-37, 21));
-    QRect about;
-    QRect owner;
-    QList<QSize> iconSizes;
-    m_script.then([&](QWidget* w) {
-        about = w->frameGeometry();
-        owner = m_dlg->frameGeometry();
-        iconSizes = w->windowIcon().availableSizes();
-        w->close();
-    });
-    ClickButton(1011);
-    ASSERT_FALSE(about.isEmpty());
-    EXPECT_EQ(about.topLeft(), Centred(about.size(), owner));
-    for (const int size : {16, 32, 48, 64, 128, 256})
-        EXPECT_TRUE(iconSizes.contains(QSize(size, size))) << size;
+    for (const int button : {1011, 1013}) {
+        QRect box;
+        QList<QSize> iconSizes;
+        m_script.then([&](QWidget* w) {
+            box = w->frameGeometry();
+            iconSizes = w->windowIcon().availableSizes();
+            if (auto* question = qobject_cast<QMessageBox*>(w))
+                question->button(QMessageBox::No)->click();
+            else
+                w->close();
+        });
+        ClickButton(button);
+        ASSERT_FALSE(box.isEmpty()) << button;
+        EXPECT_EQ(box.topLeft(), Centred(box.size(), m_dlg->frameGeometry())) << button;
+        for (const int size : {16, 32, 48, 64, 128, 256})
+            EXPECT_TRUE(iconSizes.contains(QSize(size, size))) << button << " " << size;
+    }
 }
 
 struct MoveStep
