@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPainter>
 #include <QScreen>
 #include <QStyleHints>
 #include <QTest>
@@ -49,20 +48,14 @@ TEST_F(DesktopTest, EveryButtonShowsItsUpAndItsHeldImage)
         {1016, 157, 161}, {1008, 156, 160}, {1014, 144, 143}, {1015, 159, 158}, {1017, 146, 145},
         {1022, 135, 136}, {1023, 137, 138}, {1024, 139, 140}, {1025, 141, 142},
     };
-    const auto shown = [](unsigned id, QSize size) {
-        QImage img(size, QImage::Format_RGB32);
-        img.fill(Qt::black);
-        QPainter(&img).drawImage(0, 0, QImage(QStringLiteral(":/res/bitmap%1.bmp").arg(id)));
-        return img;
-    };
     for (const auto& b : buttons) {
         CBitmapButton* button = Button(b.id);
         ASSERT_TRUE(button) << b.id;
         button->SetState(false);  // no colour button held for the current colour
         ProcessEvents();
-        EXPECT_EQ(Grab(button), shown(b.up, button->size())) << b.id;
+        EXPECT_EQ(Grab(button), ButtonImage(b.up, button->size())) << b.id;
         QTest::mousePress(button, Qt::LeftButton);
-        EXPECT_EQ(Grab(button), shown(b.held, button->size())) << b.id;
+        EXPECT_EQ(Grab(button), ButtonImage(b.held, button->size())) << b.id;
         // Let go outside: no click, no command.
         QTest::mouseRelease(button, Qt::LeftButton, Qt::NoModifier, QPoint(-4, -4));
     }
