@@ -8,6 +8,7 @@
 #include "views/TileEditWnd.h"
 #include "views/TileSheetWnd.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEnterEvent>
@@ -47,23 +48,31 @@ constexpr int kIdSheetFrame = 1005;
 
 }  // namespace
 
-QIcon ProgramIcon()
+QIcon ProgramIcon(bool bAllSizes)
 {
-    // Made once; each image read as the PNG it is, without asking every
-    // image plugin what it might be.
-    // (Kept to the end of the process, not destroyed after the application.)
-    static const QIcon* const icon = [] {
-        auto* all = new QIcon(LoadResourcePixmap(QStringLiteral(":/res/icon128.png")));
-        for (const int size : {16, 48, 64, 128, 256})
-            all->addPixmap(LoadResourcePixmap(QStringLiteral(":/icons/kelvane-%1.png").arg(size)));
-        return all;
+    // Made once each; the images read as the PNGs they are, without asking
+    // every image plugin what they might be. (Kept to the end of the
+    // process, not destroyed after the application.)
+    static const QIcon* const small = [] {
+        auto* icon = new QIcon(LoadResourcePixmap(QStringLiteral(":/res/icon128.png")));
+        for (const int size : {16, 48})
+            icon->addPixmap(LoadResourcePixmap(QStringLiteral(":/icons/kelvane-%1.png").arg(size)));
+        return icon;
     }();
-    return *icon;
+    if (!bAllSizes)
+        return *small;
+    static const QIcon* const all = [] {
+        auto* icon = new QIcon(*small);
+        for (const int size : {64, 128, 256})
+            icon->addPixmap(LoadResourcePixmap(QStringLiteral(":/icons/kelvane-%1.png").arg(size)));
+        return icon;
+    }();
+    return *all;
 }
 
 CEditorDlg::CEditorDlg(QWidget* parent)
     : CDialog(parent),
-      m_hIcon(ProgramIcon()),
+      m_hIcon(ProgramIcon(false)),
       m_hCursorEdit(LoadResourcePixmap(QStringLiteral(":/res/cursor162.png")), 0, 0),
       m_hCursorSheet(LoadResourcePixmap(QStringLiteral(":/res/cursor163.png")), 9, 8)
 {
@@ -316,6 +325,20 @@ LRESULT CEditorDlg::OnCaptionPaint(WPARAM wParam, LPARAM lParam)
     m_captionPainter.DrawGradientCaption(BOOL(wParam), reinterpret_cast<CaptionPaintInfo*>(lParam),
                                          kTitle);
     return 0;
+}
+
+bool CEditorDlg::event(QEvent* event)
+{
+    if (event->type() == QEvent::Paint && !m_bAllIconSizes) {
+        // Shown: the larger sizes can come now, without holding up the start.
+        m_bAllIconSizes = true;
+        QTimer::singleShot(0, this, [this] {
+            m_hIcon = ProgramIcon();
+            setWindowIcon(m_hIcon);
+            QApplication::setWindowIcon(m_hIcon);
+        });
+    }
+    return CDialog::event(event);
 }
 
 bool CEditorDlg::eventFilter(QObject* watched, QEvent* event)

@@ -17,8 +17,9 @@ class CTileEditWnd;
 class CTileSheetWnd;
 
 // The program's icon: icon resource 128 (32 x 32) with the desktop icon's
-// other sizes, 16 to 256 pixels.
-QIcon ProgramIcon();
+// other sizes, 16 to 256 pixels; or, with bAllSizes false, the sizes up to
+// 48 only (quicker to make and to hand to the window system at start-up).
+QIcon ProgramIcon(bool bAllSizes = true);
 
 // Zoom step of the tile editor, 0 (editor fills its frame) to 3 (smallest).
 extern int g_nZoomStep;
@@ -77,6 +78,9 @@ protected:
     // caption painter's paint message.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // After the first paint: the icon at all its sizes, for this window and
+    // the program's every other window.
+    bool event(QEvent* event) override;
     // A file dropped on the window opens as `kelvane FILE` opens it (of
     // several, the first).
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -119,6 +123,7 @@ private:
     static QString DroppedFile(const QMimeData* data);
 
     QIcon m_hIcon;
+    bool m_bAllIconSizes = false;
     CCaptionPainter m_captionPainter;
     CBitmapButton m_btnColor4;
     CBitmapButton m_btnColor3;
