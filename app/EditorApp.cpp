@@ -75,9 +75,7 @@ void CEditorApp::RunMainWindow(const QString& strFile)
     ApplyLook();
     CEditorDlg dlg;
     if (!strFile.isEmpty())
-        QTimer::singleShot(0, &dlg, [&dlg, strFile] {
-            dlg.OpenFile(strFile, CEditorDlg::OpenFilterIndexOf(strFile));
-        });
+        dlg.OpenFileLater(strFile);
     dlg.DoModal();
 }
 

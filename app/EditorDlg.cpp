@@ -17,12 +17,37 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
+#include <QFileOpenEvent>
 #include <QTimer>
 #include <QUrl>
 
 #include <array>
 
 namespace kelvane {
+
+namespace {
+
+// Files that the desktop asks the program to open: on macOS a tileset file
+// opened from the Finder comes as an event to the application, at start and
+// while the program runs.
+class CFileOpenFilter : public QObject
+{
+public:
+    explicit CFileOpenFilter(CEditorDlg* dlg) : QObject(dlg), m_pDlg(dlg) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != QCoreApplication::instance() || event->type() != QEvent::FileOpen)
+            return false;
+        m_pDlg->OpenFileLater(static_cast<QFileOpenEvent*>(event)->file());
+        return true;
+    }
+
+private:
+    CEditorDlg* m_pDlg;
+};
+
+} // namespace
 
 int g_nZoomStep = 0;
 
@@ -269,6 +294,7 @@ bool CEditorDlg::OnInitDialog()
         connect(new QShortcut(QKeySequence(Qt::CTRL | k.key), this), &QShortcut::activated, this,
                 k.handler);
     setAcceptDrops(true);
+    QCoreApplication::instance()->installEventFilter(new CFileOpenFilter(this));
 
     m_captionPainter.Install(this, WM_CAPTIONPAINT);
     return true;
@@ -294,8 +320,12 @@ void CEditorDlg::dropEvent(QDropEvent* event)
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    // Once the drop has ended: the file's options dialogs and messages
-    // are modal and must not run inside the drag's own loop.
+    // Once the drop has ended, not inside the drag's own loop.
+    OpenFileLater(path);
+}
+
+void CEditorDlg::OpenFileLater(const QString& path)
+{
     QTimer::singleShot(0, this, [this, path] { OpenFile(path, OpenFilterIndexOf(path)); });
 }
 

@@ -58,6 +58,11 @@ public:
     // The Open dialog's file type that a file's extension names: 2 for .dib
     // and .bmp, 3 for .vb, .bin and .obj, 1 (tileset file) for any other.
     static int OpenFilterIndexOf(const QString& path);
+    // Opens `path` as `kelvane FILE` does, with the type its extension names,
+    // once the event being handled is done: the file's options dialogs and
+    // messages are modal. For the command line, a dropped file and a file
+    // that the desktop asks the program to open (macOS: from the Finder).
+    void OpenFileLater(const QString& path);
 
     // The format operations of the Open and Save commands. Each works on a
     // stream the command has opened and will close, runs its options dialog

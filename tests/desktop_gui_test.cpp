@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QFileOpenEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -208,7 +209,7 @@ TEST_F(DesktopTest, KeysRunTheButtonsHandlers)
     EXPECT_EQ(m_edit->GetPixels(), TileBuffer{});
 }
 
-TEST_F(DesktopTest, ADroppedFileOpensAsTheCommandLineOpensIt)
+TEST_F(DesktopTest, ADroppedOrFinderOpenedFileOpensAsTheCommandLineOpensIt)
 {
     TempDir dir;
     // One char: its top row all level 255, the rest 0.
@@ -218,23 +219,31 @@ TEST_F(DesktopTest, ADroppedFileOpensAsTheCommandLineOpensIt)
     WriteFileBytes(dir.file("one.kl"), one);
     WriteFileBytes(dir.file("short.kl"), Bytes{1, 0, 0xFF});
     const auto url = [&](const char* name) { return QUrl::fromLocalFile(QString::fromStdString(dir.file(name))); };
-    const struct { const char* what; QList<QUrl> urls; const char* message; bool tileSet; } drops[] = {
+    const struct { const char* what; QList<QUrl> urls; const char* message; bool tileSet; bool finder = false; } drops[] = {
         {"a tileset file", {url("one.kl")}, nullptr, true},
         {"a short one: Open's message", {url("short.kl")}, "Fatal Error 0002", false},
         {"two: the first", {url("one.kl"), url("short.kl")}, nullptr, true},
+        // Each row's sheet differs from the one before it.
+        {"the Finder's open event, short", {url("short.kl")}, "Fatal Error 0002", false, true},
+        {"the Finder's open event", {url("one.kl")}, nullptr, true, true},
     };
     for (const auto& d : drops) {
         SeenMessageBox seen;
         if (d.message)
             m_script.then(AnswerMessageBox(&seen, QMessageBox::Ok));
-        QMimeData data;
-        data.setUrls(d.urls);
-        const QPoint at = m_sheet->geometry().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(m_dlg.get(), &enter);
-        EXPECT_TRUE(enter.isAccepted()) << d.what;
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(m_dlg.get(), &drop);
+        if (d.finder) {
+            QFileOpenEvent open(d.urls.first().toLocalFile());
+            QApplication::sendEvent(QApplication::instance(), &open);
+        } else {
+            QMimeData data;
+            data.setUrls(d.urls);
+            const QPoint at = m_sheet->geometry().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(m_dlg.get(), &enter);
+            EXPECT_TRUE(enter.isAccepted()) << d.what;
+            QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(m_dlg.get(), &drop);
+        }
         EXPECT_TRUE(QTest::qWaitFor([&] { return m_script.done(); })) << d.what;
         ProcessEvents();
         if (d.message) {
