@@ -1,5 +1,6 @@
 #include "formats/DibFile.h"
 
+#include "formats/SysMemStream.h"
 #include "support/TestSystem.h"
 
 #include <gtest/gtest.h>
@@ -118,7 +119,7 @@ std::string ImportThroughPipe(const Bytes& file, CTileSheet& sheet, DibImportOpt
 
 Bytes Export(const CTileSheet& sheet)
 {
-    FILE* f = std::tmpfile();
+    FILE* f = OpenScratchFile();
     if (!f)
         return {};
     EXPECT_EQ(WriteDibFile(f, sheet), "");
