@@ -5,6 +5,8 @@
 
 #include <QLabel>
 
+namespace kelvane {
+
 CAboutDlg::CAboutDlg(QWidget* pParent) : CDialog(pParent)
 {
     SetUpOptionsDlg(this, QStringLiteral("About Kelvane"), QStringLiteral("Arial"), 255, 106);
@@ -58,3 +60,5 @@ void CAboutDlg::done(int result)
     m_animate.Stop();
     CDialog::done(result);
 }
+
+} // namespace kelvane

@@ -3,6 +3,8 @@
 #include "platform/AnimateCtrl.h"
 #include "platform/Dialog.h"
 
+namespace kelvane {
+
 // The About box: the program's name, credits and the console's clip, which
 // loops from its first frame for as long as the box is open. OK, Esc and
 // the close box close it.
@@ -24,3 +26,5 @@ protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
 };
+
+} // namespace kelvane

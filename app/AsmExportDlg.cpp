@@ -5,6 +5,8 @@
 
 #include <QLineEdit>
 
+namespace kelvane {
+
 CAsmExportDlg::CAsmExportDlg(QWidget* pParent)
     : CDialog(pParent)
 {
@@ -27,3 +29,5 @@ void CAsmExportDlg::OnOK()
         return;
     CDialog::OnOK();
 }
+
+} // namespace kelvane

@@ -4,6 +4,8 @@
 
 class QLineEdit;
 
+namespace kelvane {
+
 // The count dialog of the ASM char map export and the native tileset
 // writer: how many chars to write, 1 to 256, 256 when it opens.
 class CAsmExportDlg : public CDialog
@@ -24,3 +26,5 @@ protected:
 private:
     QLineEdit* m_editChars;  // 1018
 };
+
+} // namespace kelvane

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace kelvane {
+
 namespace {
 
 const char* const kUsage = "Usage: kelvane [--help] [--version] [FILE]\n";
@@ -53,3 +55,5 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, FILE* out, FILE*
     }
     return cl;
 }
+
+} // namespace kelvane

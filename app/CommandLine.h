@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+namespace kelvane {
+
 // The editor's command line: `kelvane [FILE]`, `kelvane --help`,
 // `kelvane --version`. Read before any window system is reached, so that
 // the help and the version work without a display.
@@ -17,3 +19,5 @@ struct CommandLine
 // than one file or an option it does not know a usage line to `err` (exit
 // code 2). "--" ends the options.
 CommandLine ParseCommandLine(int argc, const char* const* argv, FILE* out, FILE* err);
+
+} // namespace kelvane

@@ -5,6 +5,8 @@
 
 #include <QRadioButton>
 
+namespace kelvane {
+
 CDibImportDlg::CDibImportDlg(QWidget* pParent)
     : CDialog(pParent)
 {
@@ -64,3 +66,5 @@ void CDibImportDlg::OnReadAsCharMap()
 {
     Choose(m_nReadAsCharMap, m_nAdjustTiles);
 }
+
+} // namespace kelvane

@@ -4,6 +4,8 @@
 
 class QRadioButton;
 
+namespace kelvane {
+
 // The options of the DIB import: colour reduction ("Median" or "3 Bit
 // Reduction") and restoring ("Adjust Tiles" or "Read as CharMap"). Each
 // radio button is a group of its own, held in its member as 0 (checked) or
@@ -40,3 +42,5 @@ private:
     QRadioButton* m_radioAdjustTiles;     // 1022
     QRadioButton* m_radioReadAsCharMap;   // 1023
 };
+
+} // namespace kelvane

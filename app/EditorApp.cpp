@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QToolTip>
 
+namespace kelvane {
+
 CEditorApp::CEditorApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
@@ -71,3 +73,5 @@ void CEditorApp::RunMainWindow(const QString& strFile)
         });
     dlg.DoModal();
 }
+
+} // namespace kelvane

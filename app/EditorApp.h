@@ -6,6 +6,8 @@
 
 #include <QApplication>
 
+namespace kelvane {
+
 // The application: sets the look of all its windows, runs the main window
 // modally and ends when that window ends.
 class CEditorApp : public QApplication
@@ -36,3 +38,5 @@ public:
     // style's three-dimensional controls.
     static void ApplyLook();
 };
+
+} // namespace kelvane

@@ -15,6 +15,8 @@
 
 #include <array>
 
+namespace kelvane {
+
 int g_nZoomStep = 0;
 
 namespace {
@@ -382,3 +384,5 @@ void CEditorDlg::OnAbout()
     CAboutDlg dlgAbout;
     dlgAbout.DoModal();
 }
+
+} // namespace kelvane

@@ -9,6 +9,8 @@
 #include <QIcon>
 #include <QPointer>
 
+namespace kelvane {
+
 class CTileEditWnd;
 class CTileSheetWnd;
 
@@ -128,3 +130,5 @@ private:
     // The template's last control with a tab stop (null once it has gone).
     QPointer<QWidget> m_pLastControl;
 };
+
+} // namespace kelvane

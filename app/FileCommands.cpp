@@ -20,6 +20,8 @@
 
 #include <cstdio>
 
+namespace kelvane {
+
 namespace {
 
 const char* const kOpenFilter =
@@ -190,3 +192,5 @@ bool CEditorDlg::ExportDib(FILE* file)
     ShowResult(message);
     return message.empty();
 }
+
+} // namespace kelvane

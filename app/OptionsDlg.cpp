@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+namespace kelvane {
+
 namespace {
 
 // A radio button as the window system's automatic radio button in a group
@@ -103,3 +105,5 @@ QGroupBox* AddGroupBox(CDialog* dlg, const QString& title, int x, int y, int cx,
     box->setFocusPolicy(Qt::NoFocus);
     return Place(box, x, y, cx, cy);
 }
+
+} // namespace kelvane

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "platform/Dialog.h"
+
 #include <QString>
 
-class CDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+
+namespace kelvane {
 
 // Building blocks of the small options dialogs, after their templates: a
 // pop-up with a caption and a close box, a font, a fixed size and controls
@@ -38,3 +41,5 @@ QRadioButton* AddRadioButton(CDialog* dlg, const QString& id, const QString& tex
 // A group box with a centred title; it lets mouse clicks through to the
 // controls inside it.
 QGroupBox* AddGroupBox(CDialog* dlg, const QString& title, int x, int y, int cx, int cy);
+
+} // namespace kelvane

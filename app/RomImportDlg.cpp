@@ -5,6 +5,8 @@
 
 #include <QLineEdit>
 
+namespace kelvane {
+
 CRomImportDlg::CRomImportDlg(std::uint32_t dwFileSize, QWidget* pParent)
     : CDialog(pParent), m_dwMaxStart(dwFileSize)
 {
@@ -30,3 +32,5 @@ void CRomImportDlg::OnOK()
         return;
     CDialog::OnOK();
 }
+
+} // namespace kelvane

@@ -6,6 +6,8 @@
 
 class QLineEdit;
 
+namespace kelvane {
+
 // The options of the ROM image import: the byte at which the chars begin
 // (0 to the file's size) and how many chars to read (1 to 256). Both fields
 // open showing 0.
@@ -30,3 +32,5 @@ private:
     QLineEdit* m_editStart;  // 1019
     QLineEdit* m_editChars;  // 1018
 };
+
+} // namespace kelvane

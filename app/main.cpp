@@ -2,5 +2,5 @@
 
 int main(int argc, char** argv)
 {
-    return CEditorApp::Main(argc, argv);
+    return kelvane::CEditorApp::Main(argc, argv);
 }

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDialog>
 
+using namespace kelvane;
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);

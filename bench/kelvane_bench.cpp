@@ -34,6 +34,8 @@
 #include <vector>
 
 
+using namespace kelvane;
+
 namespace {
 
 // The tile editor's size at zoom steps 0 to 3 in its frame of 172 x 146.

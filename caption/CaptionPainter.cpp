@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace kelvane {
+
 CCaptionPainter::~CCaptionPainter()
 {
     m_captionFont.DeleteObject();
@@ -278,3 +280,5 @@ int CCaptionPainter::DrawCaptionButtons(CaptionPaintInfo* pInfo)
     }
     return pInfo->cx - rc.left - 2;
 }
+
+} // namespace kelvane

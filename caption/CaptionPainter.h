@@ -5,6 +5,8 @@
 
 #include <QString>
 
+namespace kelvane {
+
 // What the paint message's lParam points at while the owner draws a new
 // caption image: its size, a memory device with the image selected ((0, 0)
 // is the caption's top-left corner) and the state to draw.
@@ -77,3 +79,5 @@ void PaintRect(CDC& dc, int x, int y, int cx, int cy, COLORREF color);
 // The active caption's background: violet on the right sixth, then bands
 // falling off to black with the square of their distance from it.
 void PaintCaptionGradient(CDC& dc, int cx, int cy);
+
+} // namespace kelvane

@@ -1,5 +1,7 @@
 #include "SubclassWnd.h"
 
+namespace kelvane {
+
 BOOL CSubclassWnd::HookWindow(CWnd* pWnd)
 {
     if (pWnd) {
@@ -95,3 +97,5 @@ LRESULT HookWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     return first ? first->WindowProc(msg, wParam, lParam) : 0;
 }
+
+} // namespace kelvane

@@ -7,6 +7,8 @@
 
 #include <unordered_map>
 
+namespace kelvane {
+
 // A hook on one window's messages: it sees them before the window's own
 // procedure and handles, changes or passes on each. Several hooks can be
 // chained on one window, the newest first; the window's procedure is then
@@ -60,3 +62,5 @@ CSubclassWndMap& GetHookMap();
 
 // The procedure of every hooked window.
 LRESULT HookWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+} // namespace kelvane

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace kelvane::win {
+
 CAnimateCtrl::CAnimateCtrl(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -176,3 +178,5 @@ void CAnimateCtrl::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p.drawImage(QPoint(0, 0), FrameImage(frame));
 }
+
+} // namespace kelvane::win

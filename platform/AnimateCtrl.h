@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+namespace kelvane::win {
+
 // The animation control: plays an 8-bit clip from the program's resources
 // (":/res/clip<id>.avi"), each frame drawn 1:1 at the control's top-left
 // corner through the clip's palette on the control's own black background.
@@ -76,3 +78,9 @@ private:
     int m_nImageFrame = -1;
     std::string m_strError;
 };
+
+} // namespace kelvane::win
+
+namespace kelvane {
+using namespace win;
+} // namespace kelvane

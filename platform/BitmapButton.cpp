@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+namespace kelvane::win {
+
 namespace {
 
 // Loads bitmap resource `id` into `image`; an id of 0 asks for nothing.
@@ -94,3 +96,5 @@ void CBitmapButton::keyPressEvent(QKeyEvent* event)
     }
     QAbstractButton::keyPressEvent(event);
 }
+
+} // namespace kelvane::win

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QPixmap>
 
+namespace kelvane::win {
+
 // The button states that GetState reports, as the window system's buttons do.
 enum : unsigned
 {
@@ -59,3 +61,9 @@ private:
     QPixmap m_bitmapDisabled;
     bool m_bHighlight = false;
 };
+
+} // namespace kelvane::win
+
+namespace kelvane {
+using namespace win;
+} // namespace kelvane

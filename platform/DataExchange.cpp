@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+namespace kelvane::win {
+
 namespace {
 
 bool IsBlank(QChar c)
@@ -204,3 +206,5 @@ void DDX_Control(CDataExchange* pDX, int nIDC, QWidget& rControl)
     rControl.setVisible(!control->isHidden());
     delete control;
 }
+
+} // namespace kelvane::win

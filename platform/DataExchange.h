@@ -4,10 +4,13 @@
 
 #include <cstdint>
 
-class CDialog;
 class QLineEdit;
 class QRadioButton;
 class QWidget;
+
+namespace kelvane::win {
+
+class CDialog;
 
 // One run of a dialog's data exchange: the direction, the dialog, the last
 // control exchanged and whether a check has failed.
@@ -76,3 +79,9 @@ void DDX_Radio(CDataExchange* pDX, QRadioButton* button, int& value);
 // takes no minus.
 bool ParseSignedDecimal(const QString& text, int& value);
 bool ParseUnsignedDecimal(const QString& text, std::uint32_t& value);
+
+} // namespace kelvane::win
+
+namespace kelvane {
+using namespace win;
+} // namespace kelvane

@@ -8,6 +8,8 @@
 #include <QShowEvent>
 #include <QWindow>
 
+namespace kelvane::win {
+
 CDialog::CDialog(QWidget* parent)
     : QDialog(parent), m_client(new QWidget(this))
 {
@@ -120,3 +122,5 @@ void CDialog::EnsureInitialised()
         }
     }
 }
+
+} // namespace kelvane::win

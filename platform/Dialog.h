@@ -7,6 +7,8 @@
 
 #include <QDialog>
 
+namespace kelvane::win {
+
 class CDataExchange;
 
 // Base of the program's dialogs, built after a dialog template: a client
@@ -69,3 +71,9 @@ private:
     bool m_bInitialised = false;
     bool m_bInBaseCommand = false;
 };
+
+} // namespace kelvane::win
+
+namespace kelvane {
+using namespace win;
+} // namespace kelvane

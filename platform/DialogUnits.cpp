@@ -1,5 +1,7 @@
 #include "DialogUnits.h"
 
+namespace kelvane::win {
+
 namespace {
 
 // a * b / c rounded to the nearest integer, halves away from zero.
@@ -35,3 +37,5 @@ QSize MapDialogSize(int cx, int cy)
 {
     return QSize(DluToPixelsX(cx), DluToPixelsY(cy));
 }
+
+} // namespace kelvane::win

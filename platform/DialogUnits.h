@@ -3,6 +3,8 @@
 #include <QRect>
 #include <QSize>
 
+namespace kelvane::win {
+
 // Dialog units of the program's dialog templates, converted to pixels with
 // fixed base units of 6 x 13 pixels (at 96 DPI; Qt's device pixel ratio
 // takes care of denser screens). Horizontal units are quarters of the base
@@ -18,3 +20,9 @@ int DluToPixelsY(int y);
 QRect MapDialogRect(int x, int y, int cx, int cy);
 // The pixel size of a dialog's client area of cx x cy units.
 QSize MapDialogSize(int cx, int cy);
+
+} // namespace kelvane::win
+
+namespace kelvane {
+using namespace win;
+} // namespace kelvane

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 
+namespace kelvane::win {
+
 namespace {
 
 // Choosing a file type in the save form leaves the name as typed: the type
@@ -107,3 +109,5 @@ int CFileDialog::DoModal()
     m_nFilterIndex = index < 0 ? 1 : index + 1;
     return IDOK;
 }
+
+} // namespace kelvane::win

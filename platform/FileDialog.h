@@ -5,6 +5,8 @@
 
 class QWidget;
 
+namespace kelvane::win {
+
 // The common open/save file dialog as the program uses it: a filter string
 // in which "|" separates display names from patterns (ending in "||"), the
 // 1-based position of the file type chosen, and the chosen path.
@@ -51,3 +53,9 @@ private:
     QString m_path;
     int m_nFilterIndex = 1;
 };
+
+} // namespace kelvane::win
+
+namespace kelvane {
+using namespace win;
+} // namespace kelvane

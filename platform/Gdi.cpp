@@ -8,6 +8,8 @@
 
 #include <unordered_map>
 
+namespace kelvane::win {
+
 namespace {
 
 QRect ToQRect(const RECT& r)
@@ -395,3 +397,5 @@ BOOL DrawCaption(HWND hwnd, CDC* pDC, const RECT* rect, UINT flags)
     }
     return TRUE;
 }
+
+} // namespace kelvane::win

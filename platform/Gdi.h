@@ -14,6 +14,8 @@
 
 #include <memory>
 
+namespace kelvane::win {
+
 // Regions, by handle. A handle's low 16 bits are never 0 or 1, which
 // WM_NCPAINT uses for "the whole window".
 using HRGN = std::uintptr_t;
@@ -197,3 +199,9 @@ BOOL DrawIconEx(CDC* pDC, int x, int y, HICON icon, int cx, int cy, UINT flags);
 BOOL DrawFrameControl(CDC* pDC, RECT* rect, UINT type, UINT state);
 // The system's caption: the caption colour, the small icon, the title in bold.
 BOOL DrawCaption(HWND hwnd, CDC* pDC, const RECT* rect, UINT flags);
+
+} // namespace kelvane::win
+
+namespace kelvane {
+using namespace win;
+} // namespace kelvane

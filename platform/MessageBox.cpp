@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 
+namespace kelvane::win {
+
 namespace {
 
 // A box that, when made buttons-only, only its buttons end: Esc does nothing
@@ -100,3 +102,5 @@ int AfxMessageBox(const QString& text, unsigned type)
 {
     return MessageBox(nullptr, text, AppTitle(), type);
 }
+
+} // namespace kelvane::win

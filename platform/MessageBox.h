@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace kelvane::win {
+
 // Message boxes with the flags and results of the Windows message box, as
 // far as the program uses them.
 enum : unsigned
@@ -35,3 +37,9 @@ int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsi
 // The application's standard message box: the text, an OK button, the
 // exclamation icon and AppTitle() as caption.
 int AfxMessageBox(const QString& text, unsigned type = MB_OK | MB_ICONEXCLAMATION);
+
+} // namespace kelvane::win
+
+namespace kelvane {
+using namespace win;
+} // namespace kelvane

@@ -3,8 +3,16 @@
 #include <QPixmap>
 #include <QString>
 
+namespace kelvane::win {
+
 // An image compiled into the program (":/res/<file>"), read by the decoder
 // that its suffix names (bmp, png). Left to itself Qt would first ask every
 // installed image plugin whether it can read the file, loading each of them
 // (and their libraries) during start-up. A null pixmap when it cannot be read.
 QPixmap LoadResourcePixmap(const QString& path);
+
+} // namespace kelvane::win
+
+namespace kelvane {
+using namespace win;
+} // namespace kelvane

@@ -4,6 +4,8 @@
 
 #include <map>
 
+namespace kelvane::win {
+
 namespace {
 
 // Colours changed by SetSysColors, over the standard scheme.
@@ -72,3 +74,5 @@ bool SetSysColors(int count, const int* elements, const COLORREF* values)
     CWindowFrame::Broadcast(WM_SYSCOLORCHANGE);
     return true;
 }
+
+} // namespace kelvane::win

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace kelvane::win {
+
 using COLORREF = std::uint32_t;
 
 // Red in bits 0-7, green in 8-15, blue in 16-23.
@@ -54,3 +56,9 @@ COLORREF GetSysColor(int index);
 // Changes system colours for the whole program; every window with a frame
 // drawn by the program gets WM_SYSCOLORCHANGE.
 bool SetSysColors(int count, const int* elements, const COLORREF* values);
+
+} // namespace kelvane::win
+
+namespace kelvane {
+using namespace win;
+} // namespace kelvane

@@ -13,6 +13,8 @@
 class QMenu;
 class QWidget;
 
+namespace kelvane::win {
+
 // What the window system keeps for a window whose frame the program draws:
 // its procedure, styles, title, icon, activation, system menu and the image
 // of its whole area, on which the non-client area is drawn. It watches the
@@ -82,3 +84,9 @@ private:
     QPoint m_moveWindow;
     bool m_bClosePressed = false;
 };
+
+} // namespace kelvane::win
+
+namespace kelvane {
+using namespace win;
+} // namespace kelvane

@@ -18,6 +18,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace kelvane::win {
+
 namespace {
 
 std::unordered_map<HWND, CWindowFrame*>& Frames()
@@ -261,9 +263,10 @@ CWindowFrame::CWindowFrame(QWidget* window, QWidget* client, CWnd* owner, DWORD 
         m_sysMenu->AppendMenu(MF_STRING, SC_MOVE, QStringLiteral("&Move"));
         m_sysMenu->AppendMenu(MF_SEPARATOR);
         m_sysMenu->AppendMenu(MF_STRING, SC_CLOSE, QStringLiteral("&Close\tAlt+F4"));
-        for (const auto& [key, command] : {std::pair{Qt::ALT | Qt::Key_Space, SC_KEYMENU},
-                                           std::pair{Qt::ALT | Qt::Key_F4, SC_CLOSE}}) {
-            auto* shortcut = new QShortcut(QKeySequence(key), window);
+        for (const auto& binding : {std::pair{Qt::ALT | Qt::Key_Space, SC_KEYMENU},
+                                    std::pair{Qt::ALT | Qt::Key_F4, SC_CLOSE}}) {
+            const WPARAM command = binding.second;
+            auto* shortcut = new QShortcut(QKeySequence(binding.first), window);
             connect(shortcut, &QShortcut::activated, this,
                     [this, command] { SendMessageA(m_window, WM_SYSCOMMAND, command, 0); });
         }
@@ -563,3 +566,5 @@ bool CWindowFrame::eventFilter(QObject* watched, QEvent* event)
     }
     return false;
 }
+
+} // namespace kelvane::win

@@ -13,6 +13,8 @@ class QIcon;
 class QMenu;
 class QWidget;
 
+namespace kelvane::win {
+
 using UINT = unsigned int;
 using DWORD = std::uint32_t;
 using BOOL = int;
@@ -208,3 +210,9 @@ protected:
 private:
     HWND m_hWnd = nullptr;
 };
+
+} // namespace kelvane::win
+
+namespace kelvane {
+using namespace win;
+} // namespace kelvane

@@ -2,6 +2,9 @@
 # Fails when a folder includes a header from a folder above it:
 #   tiles <- formats <- platform <- (views, caption) <- app
 # and cli/ and fuzz/ use only the core (tiles, formats). The core has no Qt.
+# <windows.h> stays in the system-call sources: its macros (TRUE, WM_*, RGB,
+# DrawText ...) would break the window layer's names, so no header and no
+# source of the user interface includes it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bad=$(git grep -n -E '#include +[<"](Q|app/|views/|caption/|platform/|cli/)' -- 'tiles/*' 'formats/*'
@@ -12,6 +15,13 @@ bad=$(git grep -n -E '#include +[<"](Q|app/|views/|caption/|platform/|cli/)' -- 
       git grep -n -E '#include +"(app/|views/|caption/|platform/)' -- 'cli/*'
       git grep -n -E '#include +[<"](Q|app/|views/|caption/|platform/|cli/)' -- 'fuzz/*'
       true)
+win=$(git grep -n -i -E '#include +<windows\.h>' -- '*.h' 'platform/*' 'views/*' 'caption/*' 'app/*' 'tests/*_gui_test.cpp'
+      true)
+if [ -n "$win" ]; then
+    echo "<windows.h> is for the system-call sources only:" >&2
+    printf '%s\n' "$win" >&2
+    exit 1
+fi
 if [ -n "$bad" ]; then
     echo "An include runs up the layers (tiles <- formats <- platform <- views, caption <- app):" >&2
     printf '%s\n' "$bad" >&2

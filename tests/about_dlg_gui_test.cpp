@@ -10,6 +10,8 @@
 
 #include <functional>
 
+namespace kelvane {
+
 namespace {
 
 constexpr int kIdAbout = 1011;
@@ -157,3 +159,5 @@ TEST(AnimateCtrl, OpensAndPlaysAsAsked)
         }
     }
 }
+
+} // namespace kelvane

@@ -13,6 +13,8 @@
 #include <ostream>
 #include <string>
 
+namespace kelvane {
+
 namespace {
 
 QImage Bitmap(unsigned id)
@@ -146,3 +148,5 @@ TEST(ButtonImages, EachPairIs8BitOfItsSizeAndPushedDiffersFromUp)
 }
 
 }  // namespace
+
+} // namespace kelvane

@@ -15,6 +15,8 @@
 #include <sstream>
 #include <string>
 
+namespace kelvane {
+
 namespace {
 
 constexpr UINT kTestMsg = WM_USER + 1;
@@ -378,3 +380,5 @@ TEST_F(CaptionMainWindow, DrawsItsCaptionAndRunsItsSystemMenu)
 }
 
 }  // namespace
+
+} // namespace kelvane

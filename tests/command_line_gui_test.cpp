@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+namespace kelvane {
+
 namespace {
 
 TileBuffer Filled(std::uint8_t v)
@@ -152,3 +154,5 @@ TEST(CommandLine, HelpVersionAndUsageNeedNoDisplay)
 }
 
 }  // namespace
+
+} // namespace kelvane

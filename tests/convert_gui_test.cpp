@@ -17,6 +17,8 @@
 #include <filesystem>
 #include <functional>
 
+namespace kelvane {
+
 namespace {
 
 struct Result
@@ -276,3 +278,5 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
 }
 
 }  // namespace
+
+} // namespace kelvane

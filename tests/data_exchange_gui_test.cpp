@@ -14,6 +14,8 @@
 
 #include <optional>
 
+namespace kelvane {
+
 namespace {
 
 template <typename T>
@@ -169,3 +171,5 @@ TEST(DataExchange, ParentlessDialogIsModalAndOwnedByTheActiveWindow)
 }
 
 }  // namespace
+
+} // namespace kelvane

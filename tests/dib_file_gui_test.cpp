@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+namespace kelvane {
+
 // An exported file, decoded by Qt's own BMP reader, shows the sheet upright
 // in the red ramp colours.
 TEST(DibExportDecoded, QtShowsTheSheetUprightInRedRamp)
@@ -39,3 +41,5 @@ TEST(DibExportDecoded, QtShowsTheSheetUprightInRedRamp)
     EXPECT_EQ(image.pixel(0, 127), RedRampArgb(170));
     EXPECT_EQ(image.pixel(5, 63), RedRampArgb(85));
 }
+
+} // namespace kelvane

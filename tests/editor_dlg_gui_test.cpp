@@ -24,6 +24,8 @@
 #include <memory>
 #include <vector>
 
+namespace kelvane {
+
 namespace {
 
 const QRect kEditFrame(38, 8, 172, 146);
@@ -459,3 +461,5 @@ INSTANTIATE_TEST_SUITE_P(Ways, EditorDlgEnding,
                          ::testing::Values(Ending::Escape, Ending::CloseBox, Ending::ExitYes));
 
 }  // namespace
+
+} // namespace kelvane

@@ -32,6 +32,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+namespace kelvane {
+
 namespace {
 
 TileBuffer Pattern(int seed)
@@ -575,3 +577,5 @@ TEST_F(FileCommandsTest, WriterMessageIsShownForAFailedWrite)
 }
 
 }  // namespace
+
+} // namespace kelvane

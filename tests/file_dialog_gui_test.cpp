@@ -16,6 +16,8 @@
 
 #include <filesystem>
 
+namespace kelvane {
+
 namespace {
 
 const char* const kOpenFilter =
@@ -167,3 +169,5 @@ TEST(FileDialog, ChoosingATypeLeavesTheTypedNameAsTyped)
 }
 
 }  // namespace
+
+} // namespace kelvane

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+namespace kelvane {
+
 namespace {
 
 TEST(AfxMessageBox, TextOkExclamationAndTheExecutablesNameAsCaption)
@@ -89,3 +91,5 @@ INSTANTIATE_TEST_SUITE_P(Answers, QuestionBox,
                                            QuestionCase{0, Qt::Key_N, IDNO}));
 
 }  // namespace
+
+} // namespace kelvane

@@ -22,6 +22,8 @@
 #include <utility>
 #include <vector>
 
+namespace kelvane {
+
 namespace {
 
 template <typename W = QWidget>
@@ -441,3 +443,5 @@ TEST(DibImportDlg, Layout)
 }
 
 }  // namespace
+
+} // namespace kelvane

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+namespace kelvane {
+
 namespace {
 
 TileBuffer With(std::uint8_t fill, std::initializer_list<std::pair<int, std::uint8_t>> bytes = {})
@@ -275,3 +277,5 @@ TEST_F(TileEditWndTest, ShowsTileThroughRedRampInsideThreeDFrame)
 }
 
 }  // namespace
+
+} // namespace kelvane

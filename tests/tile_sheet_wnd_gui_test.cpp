@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <memory>
 
+namespace kelvane {
+
 namespace {
 
 const QRgb kLight = qRgb(155, 0, 255);
@@ -128,3 +130,5 @@ TEST_F(TileSheetWndTest, ShowsSheetUprightThroughRedRamp)
 }
 
 }  // namespace
+
+} // namespace kelvane

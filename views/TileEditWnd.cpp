@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace kelvane {
+
 CTileEditWnd::CTileEditWnd()
 {
     Reset();
@@ -174,3 +176,5 @@ void CTileEditWnd::PaintAt(const QMouseEvent& event)
         m_nCapture == 1 ? static_cast<std::uint8_t>(m_nLevel & 0xFF) : kLevelBlack;
     Invalidate();
 }
+
+} // namespace kelvane

@@ -7,6 +7,8 @@
 
 class QMouseEvent;
 
+namespace kelvane {
+
 // The tile editor: one tile shown enlarged, painted cell by cell with the
 // mouse. The left button paints the current level, the right button black.
 // It holds the working tile, a one-level undo copy and the current level;
@@ -66,3 +68,5 @@ private:
     int m_nLevel = 0;
     CLevelImage m_picture;  // the levels as last painted
 };
+
+} // namespace kelvane

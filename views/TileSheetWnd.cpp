@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+namespace kelvane {
+
 CTileSheetWnd::CTileSheetWnd()
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -54,3 +56,5 @@ void CTileSheetWnd::mousePressEvent(QMouseEvent* event)
         emit TileClicked();
     }
 }
+
+} // namespace kelvane

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+namespace kelvane {
+
 // The tile sheet view: the whole tileset stretched over the view with a
 // frame around the selected tile. A left click selects the tile under it,
 // asks for a repaint and then tells the owner (TileClicked), which loads the
@@ -50,3 +52,5 @@ private:
     CTileSheet m_sheet;
     CLevelImage m_picture;  // the levels as last painted
 };
+
+} // namespace kelvane

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstring>
 
+namespace kelvane {
+
 namespace {
 
 // The red ramp colour of every level.
@@ -88,3 +90,5 @@ void PaintLevelView(QPainter& painter, const QSize& client, CLevelImage& picture
     DrawStretched(painter, picture.Get(levels, width, height), QRect(1, 1, w - 2, h - 2));
     Draw3dFrame(painter, QRect(0, 0, w, h));
 }
+
+} // namespace kelvane

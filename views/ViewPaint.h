@@ -13,6 +13,8 @@
 
 class QPainter;
 
+namespace kelvane {
+
 // Colours of the views' one-pixel three-dimensional frames.
 inline const QColor kFrameLight(155, 0, 255);  // top and left edges
 inline const QColor kFrameDark(100, 0, 150);   // bottom and right edges
@@ -48,3 +50,5 @@ void Draw3dFrame(QPainter& painter, const QRect& rect);
 // picture comes from (and is kept in) the view's `picture`.
 void PaintLevelView(QPainter& painter, const QSize& client, CLevelImage& picture,
                     const std::uint8_t* levels, int width, int height);
+
+} // namespace kelvane

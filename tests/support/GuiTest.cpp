@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+namespace kelvane {
+
 ModalScript::ModalScript()
 {
     m_timer.setInterval(10);
@@ -109,3 +111,5 @@ bool WaitExposed(QWidget* widget)
 {
     return QTest::qWaitForWindowExposed(widget);
 }
+
+} // namespace kelvane

@@ -12,6 +12,8 @@
 
 class QMessageBox;
 
+namespace kelvane {
+
 // Answers the modal dialogs that code under test opens, one handler per
 // dialog, in the order they appear. A dialog counts as new each time the
 // active modal widget changes to it, so a dialog that shows a message box
@@ -83,3 +85,5 @@ QImage Grab(QWidget* widget);
 
 // Lets pending events (repaints, deferred deletes) run.
 void ProcessEvents();
+
+} // namespace kelvane

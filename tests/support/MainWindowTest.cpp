@@ -10,6 +10,8 @@ namespace QTestPrivate {
 extern Q_TESTLIB_EXPORT Qt::MouseButtons qtestMouseButtons;
 }
 
+namespace kelvane {
+
 void MainWindowTest::SetUpTestSuite()
 {
     CEditorApp::ApplyLook();
@@ -51,3 +53,5 @@ TileBuffer MainWindowTest::SheetTile(int col, int row) const
     TileBuffer t{};
     return m_sheet->GetTile(t, col, row);
 }
+
+} // namespace kelvane

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+namespace kelvane {
+
 class CTileEditWnd;
 class CTileSheetWnd;
 
@@ -33,3 +35,5 @@ protected:
     CTileEditWnd* m_edit = nullptr;
     CTileSheetWnd* m_sheet = nullptr;
 };
+
+} // namespace kelvane

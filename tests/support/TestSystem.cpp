@@ -68,10 +68,10 @@ FILE* FixedBufferStream(void* buffer, std::size_t room)
 
 int RunUnderAddressLimit(std::size_t bytes, const std::function<int()>& body, std::string& whyNot)
 {
-#if defined(__SANITIZE_ADDRESS__)
-    whyNot = "AddressSanitizer reserves far more address space than the limit";
-    return -1;
-#else
+    if (KELVANE_SANITIZED) {
+        whyNot = "AddressSanitizer reserves far more address space than the limit";
+        return -1;
+    }
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child == -1) {
@@ -86,7 +86,6 @@ int RunUnderAddressLimit(std::size_t bytes, const std::function<int()>& body, st
     if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
-#endif
 }
 
 #endif
