@@ -371,5 +371,5 @@ TEST(DibImport, HugeClaimsRunUnderATightAddressSpaceLimit)
     }, whyNot);
     if (!whyNot.empty())
         GTEST_SKIP() << whyNot;
-    EXPECT_EQ(code, 0) << "3: no limit, -1: the import died under the limit";
+    EXPECT_EQ(code, 0) << "-1: the import died under the limit";
 }

@@ -85,6 +85,8 @@ int RunUnderAddressLimit(std::size_t bytes, const std::function<int()>& body, st
     int status = 0;
     if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
+    if (WEXITSTATUS(status) == 3)
+        whyNot = "the system refuses the address space limit";
     return WEXITSTATUS(status);
 }
 
