@@ -23,6 +23,9 @@ export WINEPREFIX="$(realpath "$build")/wineprefix"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+# Nothing of wine's stays behind when the stage ends.
+trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
 "$wine" wineboot --init >/dev/null 2>&1
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
 
