@@ -14,7 +14,8 @@ build="${2:-build-wine}"
 scripts/install-packages.sh cmake ninja-build g++-mingw-w64-x86-64-posix libgtest-dev wine64
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVANE_CORE_ONLY=ON -DKELVANE_WERROR=ON
+      -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+      -DKELVANE_CORE_ONLY=ON -DKELVANE_WERROR=ON
 cmake --build "$build" --parallel "$(nproc)"
 
 # A prefix of its own in the build folder; no Mono or Gecko installer
