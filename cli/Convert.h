@@ -5,8 +5,9 @@
 
 #include <cstdio>
 
-// Runs `kelvane-convert [options] INPUT OUTPUT` on the given streams ("-"
-// stands for `in` or `out`). Returns the exit code: 0 done, 1 the
-// conversion failed (the message on `err`, prefixed with the input's name;
-// an output file is left as it was), 2 a usage error.
+// Runs `kelvane-convert [options] INPUT OUTPUT` or `kelvane-convert --map
+// MAP [options] PICTURE CHARS` on the given streams ("-" stands for `in` or
+// `out`). Returns the exit code: 0 done, 1 the conversion failed (on `err`
+// "kelvane-convert: ", the file it is about and what went wrong; the output
+// files are left as they were), 2 a usage error.
 int RunConvert(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err);

@@ -1,8 +1,10 @@
 #include "cli/PngDecoder.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
+#include <QImageReader>
 
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -27,23 +29,43 @@ void PutLE(unsigned char* p, std::uint32_t v, int bytes)
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) unsigned char* KelvaneDecodePng(
-    const unsigned char* png, std::size_t size, std::size_t* dibSize)
+extern "C" __attribute__((visibility("default"))) int KelvaneDecodePng(
+    const unsigned char* png, std::size_t size, const DibImportOptions* options,
+    std::uint32_t maxSide, unsigned char** dibOut, std::size_t* dibSize, std::uint32_t* widthOut,
+    std::uint32_t* heightOut)
 {
+    if (size > std::size_t(INT32_MAX))
+        return kPngInvalid;
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(png), qsizetype(size));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "PNG");
+    const QSize pictureSize = reader.size();
+    if (!pictureSize.isValid())
+        return kPngInvalid;
+    *widthOut = std::uint32_t(pictureSize.width());
+    *heightOut = std::uint32_t(pictureSize.height());
+    if (*widthOut > maxSide || *heightOut > maxSide)
+        return kPngTooLarge;
+    // The sides are checked; Qt's own limit (256 MB by default) would refuse
+    // far smaller pictures than these.
+    QImageReader::setAllocationLimit(0);
     QImage picture;
-    if (size > std::size_t(INT32_MAX) || !picture.loadFromData(png, int(size), "PNG") ||
-        picture.isNull())
-        return nullptr;
+    if (!reader.read(&picture) || picture.isNull())
+        return kPngInvalid;
+
     const bool indexed = size > kColourTypeOffset && png[kColourTypeOffset] == kPaletteColourType;
-    const QImage image = picture.convertToFormat(indexed ? QImage::Format_Indexed8
-                                                         : QImage::Format_RGB32);
-    const std::size_t width = std::size_t(image.width());
-    const std::size_t height = std::size_t(image.height());
+    if (indexed && picture.format() != QImage::Format_Indexed8)
+        picture = picture.convertToFormat(QImage::Format_Indexed8);
+    if (picture.isNull())
+        return kPngInvalid;
+    const std::size_t width = std::size_t(picture.width());
+    const std::size_t height = std::size_t(picture.height());
     const std::size_t rowLength = (width + 3) & ~std::size_t(3);
     *dibSize = kHeaderBytes + rowLength * height;
     auto* dib = static_cast<unsigned char*>(std::calloc(*dibSize, 1));
     if (!dib)
-        return nullptr;
+        return kPngInvalid;
 
     dib[0] = 'B';
     dib[1] = 'M';
@@ -58,7 +80,7 @@ extern "C" __attribute__((visibility("default"))) unsigned char* KelvaneDecodePn
 
     unsigned char* palette = info + kInfoHeaderBytes;
     if (indexed) {
-        const QList<QRgb> table = image.colorTable();
+        const QList<QRgb> table = picture.colorTable();
         for (qsizetype p = 0; p < table.size() && p < 256; ++p) {
             palette[4 * p] = static_cast<unsigned char>(qBlue(table[p]));
             palette[4 * p + 1] = static_cast<unsigned char>(qGreen(table[p]));
@@ -67,20 +89,28 @@ extern "C" __attribute__((visibility("default"))) unsigned char* KelvaneDecodePn
     } else {
         for (int k = 0; k < 4; ++k)
             palette[4 * k] = palette[4 * k + 1] = palette[4 * k + 2] =
-                static_cast<unsigned char>(64 * k);
+                static_cast<unsigned char>(85 * k);
     }
 
     for (std::size_t row = 0; row < height; ++row) {
         // Stored rows run bottom row first.
-        const uchar* line = image.constScanLine(int(height - 1 - row));
+        const int y = int(height - 1 - row);
         unsigned char* dest = dib + kHeaderBytes + row * rowLength;
         if (indexed) {
-            std::memcpy(dest, line, width);
+            std::memcpy(dest, picture.constScanLine(y), width);
             continue;
         }
-        const QRgb* rgb = reinterpret_cast<const QRgb*>(line);
+        // One row at a time in 32-bit colour: no second copy of the picture.
+        QImage line(picture.constScanLine(y), int(width), 1, picture.bytesPerLine(),
+                    picture.format());
+        if (picture.colorCount() > 0)
+            line.setColorTable(picture.colorTable());
+        line = line.convertToFormat(QImage::Format_RGB32);
+        const QRgb* rgb = reinterpret_cast<const QRgb*>(line.constScanLine(0));
         for (std::size_t x = 0; x < width; ++x)
-            dest[x] = static_cast<unsigned char>((qRed(rgb[x]) + qGreen(rgb[x]) + qBlue(rgb[x])) / 192);
+            dest[x] = static_cast<unsigned char>(
+                ReduceColour(*options, qRed(rgb[x]), qGreen(rgb[x]), qBlue(rgb[x])));
     }
-    return dib;
+    *dibOut = dib;
+    return kPngDecoded;
 }

@@ -1,19 +1,31 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+
+#include "formats/DibFile.h"
 
 // The PNG decoder, a module of its own that kelvane-convert loads only when
 // it reads a PNG picture: the decoder needs QtGui, whose loading would
 // otherwise slow down every start of the converter.
 
+enum KelvanePngResult : int
+{
+    kPngDecoded = 0,
+    kPngInvalid = 1,   // no PNG picture, or one that cannot be decoded
+    kPngTooLarge = 2,  // wider or higher than maxSide; *width and *height tell
+};
+
 // Decodes a PNG picture into an uncompressed 8-bit bottom-up DIB file, for
-// the DIB import to read: an indexed picture keeps its indices and palette;
-// any other gets per pixel the index (r + g + b) / 192 into a palette of
-// four greys whose colour sums are 0, 192, 384 and 576, so that both colour
-// reductions give that index back. Returns a malloc'ed buffer of *dibSize
-// bytes, for the caller to free, or null when the bytes hold no PNG picture.
-extern "C" unsigned char* KelvaneDecodePng(const unsigned char* png, std::size_t size,
-                                           std::size_t* dibSize);
+// the DIB import to read: a palette picture keeps its indices and palette;
+// any other gets per pixel the colour index that the options' reduction
+// gives its colour (ReduceColour) into a palette of the four shades in grey,
+// which every reduction maps back to that index. On kPngDecoded *dib is a
+// malloc'ed buffer of *dibSize bytes for the caller to free.
+extern "C" int KelvaneDecodePng(const unsigned char* png, std::size_t size,
+                                const DibImportOptions* options, std::uint32_t maxSide,
+                                unsigned char** dib, std::size_t* dibSize,
+                                std::uint32_t* width, std::uint32_t* height);
 
 using KelvaneDecodePngFn = decltype(&KelvaneDecodePng);
 inline constexpr const char* kDecodePngSymbol = "KelvaneDecodePng";

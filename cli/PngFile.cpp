@@ -4,6 +4,7 @@
 #include "cli/SysProgram.h"
 #include "formats/SysMemStream.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -15,14 +16,35 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes ReadAll(FILE* f)
+constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// The file's bytes after its signature has been checked: no more than
+// kMaxPngFileBytes, and for a file whose size tells it is larger, none.
+std::string ReadPngBytes(FILE* f, Bytes& data)
 {
-    Bytes data;
+    data.assign(sizeof kSignature, 0);
+    if (std::fread(data.data(), 1, data.size(), f) != data.size() ||
+        !std::equal(data.begin(), data.end(), kSignature))
+        return kPngReadError;
+    const std::string tooLarge = "PNG files larger than " + std::to_string(kMaxPngFileBytes) +
+                                 " bytes (" + std::to_string(kMaxPngFileBytes >> 20) +
+                                 " MiB) are not read.";
+    const long at = std::ftell(f);
+    if (at >= 0 && std::fseek(f, 0, SEEK_END) == 0) {
+        const long end = std::ftell(f);
+        if (std::fseek(f, at, SEEK_SET) != 0)
+            return kPngReadError;
+        if (end > at && std::uint64_t(end - at) > kMaxPngFileBytes - data.size())
+            return tooLarge;
+    }
     std::uint8_t chunk[65536];
     std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+        if (data.size() + got > kMaxPngFileBytes)
+            return tooLarge;
         data.insert(data.end(), chunk, chunk + got);
-    return data;
+    }
+    return std::ferror(f) ? kPngReadError : "";
 }
 
 // The decoder module: beside the program in the build tree, in the library
@@ -40,13 +62,14 @@ KelvaneDecodePngFn LoadDecoder()
     return nullptr;
 }
 
-void PutBE(Bytes& b, std::uint32_t v)
+void PutBE(std::uint8_t* p, std::uint32_t v)
 {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        b.push_back(std::uint8_t(v >> shift));
+    for (int i = 0; i < 4; ++i)
+        p[i] = std::uint8_t(v >> (24 - 8 * i));
 }
 
-std::uint32_t Crc32(const std::uint8_t* p, std::size_t n)
+// CRC-32 as PNG chunks use it, carried on over pieces: start with 0.
+std::uint32_t Crc32(std::uint32_t crc, const std::uint8_t* p, std::size_t n)
 {
     static const std::array<std::uint32_t, 256> table = [] {
         std::array<std::uint32_t, 256> t{};
@@ -58,80 +81,178 @@ std::uint32_t Crc32(const std::uint8_t* p, std::size_t n)
         }
         return t;
     }();
-    std::uint32_t c = 0xFFFFFFFFu;
+    std::uint32_t c = crc ^ 0xFFFFFFFFu;
     for (std::size_t i = 0; i < n; ++i)
         c = table[(c ^ p[i]) & 0xFF] ^ (c >> 8);
     return c ^ 0xFFFFFFFFu;
 }
 
-void PutChunk(Bytes& png, const char* type, const Bytes& data)
+// Writes chunks piece by piece, their lengths known in advance.
+class CChunkWriter
 {
-    PutBE(png, std::uint32_t(data.size()));
-    const std::size_t start = png.size();
-    png.insert(png.end(), type, type + 4);
-    png.insert(png.end(), data.begin(), data.end());
-    PutBE(png, Crc32(&png[start], png.size() - start));
-}
+public:
+    explicit CChunkWriter(FILE* f) : m_f(f) {}
 
-}  // namespace
+    void Begin(const char* type, std::uint32_t length)
+    {
+        std::uint8_t head[8];
+        PutBE(head, length);
+        std::copy(type, type + 4, head + 4);
+        Put(head, 4);
+        m_crc = 0;
+        Data(head + 4, 4);
+    }
+    void Data(const std::uint8_t* p, std::size_t n)
+    {
+        m_crc = Crc32(m_crc, p, n);
+        Put(p, n);
+    }
+    void End()
+    {
+        std::uint8_t crc[4];
+        PutBE(crc, m_crc);
+        Put(crc, 4);
+    }
+    void Chunk(const char* type, const Bytes& data)
+    {
+        Begin(type, std::uint32_t(data.size()));
+        Data(data.data(), data.size());
+        End();
+    }
+    void Put(const std::uint8_t* p, std::size_t n)
+    {
+        m_ok = m_ok && (n == 0 || std::fwrite(p, n, 1, m_f) == 1);
+    }
+    bool ok() const { return m_ok; }
 
-std::string ReadPngFile(FILE* f, CTileSheet& sheet, const DibImportOptions& options)
+private:
+    FILE* m_f;
+    std::uint32_t m_crc = 0;
+    bool m_ok = true;
+};
+
+// Decodes the PNG on the stream and hands the DIB it becomes to `read`.
+std::string WithDecodedDib(FILE* f, const DibImportOptions& options,
+                           const std::function<std::string(FILE*)>& read)
 {
     static const KelvaneDecodePngFn decode = LoadDecoder();
     if (!decode)
         return kPngDecoderMissing;
-    const Bytes png = ReadAll(f);
+    Bytes png;
+    if (std::string message = ReadPngBytes(f, png); !message.empty())
+        return message;
+    unsigned char* dib = nullptr;
     std::size_t dibSize = 0;
-    const std::unique_ptr<unsigned char, decltype(&std::free)> dib(
-        std::ferror(f) ? nullptr : decode(png.data(), png.size(), &dibSize), &std::free);
-    if (!dib)
+    std::uint32_t width = 0, height = 0;
+    const int result = decode(png.data(), png.size(), &options, kMaxPictureSide, &dib, &dibSize,
+                              &width, &height);
+    png = Bytes();
+    if (result == kPngTooLarge)
+        return PictureTooLarge(width, height, kMaxPictureSide);
+    const std::unique_ptr<unsigned char, decltype(&std::free)> owner(dib, &std::free);
+    if (result != kPngDecoded)
         return kPngReadError;
-    FILE* stream = OpenMemoryStream(dib.get(), dibSize);
+    FILE* stream = OpenMemoryStream(dib, dibSize);
     if (!stream)
         return kPngReadError;
-    std::string message = ReadDibFile(stream, sheet, options);
+    std::string message = read(stream);
     std::fclose(stream);
     return message;
 }
 
-// An indexed 8-bit PNG whose picture data is one stored (uncompressed)
-// deflate block: 129 x 128 bytes, far below a stored block's 65,535.
-std::string WritePngFile(FILE* f, const CTileSheet& sheet)
-{
-    Bytes header;
-    PutBE(header, kSheetPixels);  // width
-    PutBE(header, kSheetPixels);  // height
-    header.insert(header.end(), {8, 3, 0, 0, 0});  // 8 bits, palette, deflate, no filter, no interlace
+}  // namespace
 
+std::string ReadPngFile(FILE* f, CTileSheet& sheet, const DibImportOptions& pngOptions,
+                        const DibImportOptions& dibOptions)
+{
+    return WithDecodedDib(f, pngOptions,
+                          [&](FILE* dib) { return ReadDibFile(dib, sheet, dibOptions); });
+}
+
+std::string ReadPngPicture(FILE* f, const DibImportOptions& pngOptions,
+                           const DibImportOptions& dibOptions, PackedPicture& picture)
+{
+    return WithDecodedDib(f, pngOptions, [&](FILE* dib) {
+        return ReadDibPicture(dib, dibOptions, kMaxPictureSide, picture);
+    });
+}
+
+// The picture data is a zlib stream of stored deflate blocks of at most
+// 65,535 bytes each, the rows each after a filter byte 0.
+std::string WritePngPicture(FILE* f, std::uint32_t width, std::uint32_t height,
+                            const std::function<void(std::uint32_t, std::uint8_t*)>& rowOf,
+                            const char* error)
+{
+    constexpr std::uint64_t kBlock = 65535;
+    const std::uint64_t raw = std::uint64_t(height) * (std::uint64_t(width) + 1);
+    const std::uint64_t blocks = std::max<std::uint64_t>(1, (raw + kBlock - 1) / kBlock);
+    const std::uint64_t dataLength = 2 + 5 * blocks + raw + 4;
+    if (dataLength > 0x7FFFFFFFu)
+        return error;
+
+    Bytes header(8);
+    PutBE(&header[0], width);
+    PutBE(&header[4], height);
+    header.insert(header.end(), {8, 3, 0, 0, 0});  // 8 bits, palette, deflate, no filter, no interlace
     Bytes palette;
     for (int v = 0; v < 256; ++v)
         palette.insert(palette.end(), {std::uint8_t(v), 0, 0});  // the red ramp
 
-    // Rows top row first (the sheet stores its bottom row first), each
-    // after a filter byte 0.
-    Bytes rows;
-    for (int row = kSheetPixels - 1; row >= 0; --row) {
-        rows.push_back(0);
-        const std::uint8_t* line = sheet.GetPixels() + row * kSheetPixels;
-        rows.insert(rows.end(), line, line + kSheetPixels);
-    }
+    CChunkWriter png(f);
+    png.Put(kSignature, sizeof kSignature);
+    png.Chunk("IHDR", header);
+    png.Chunk("PLTE", palette);
+    png.Begin("IDAT", std::uint32_t(dataLength));
+    const std::uint8_t zlibHeader[2] = {0x78, 0x01};
+    png.Data(zlibHeader, 2);
     std::uint32_t a = 1, b = 0;  // Adler-32 of the rows
-    for (const std::uint8_t byte : rows) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
+    std::uint64_t leftInBlock = 0, leftInAll = raw;
+    Bytes row(std::size_t(width) + 1);
+    for (std::uint32_t y = 0; y < height && png.ok(); ++y) {
+        row[0] = 0;
+        rowOf(y, &row[1]);
+        for (std::size_t at = 0; at < row.size();) {
+            if (leftInBlock == 0) {
+                leftInBlock = std::min(kBlock, leftInAll);
+                const auto n = std::uint16_t(leftInBlock);
+                const std::uint8_t blockHeader[5] = {std::uint8_t(leftInBlock == leftInAll),
+                                                     std::uint8_t(n), std::uint8_t(n >> 8),
+                                                     std::uint8_t(~n), std::uint8_t(~n >> 8)};
+                png.Data(blockHeader, 5);
+            }
+            const std::size_t piece = std::size_t(std::min<std::uint64_t>(leftInBlock, row.size() - at));
+            png.Data(&row[at], piece);
+            at += piece;
+            leftInBlock -= piece;
+            leftInAll -= piece;
+        }
+        // Sums reduced every 5,552 bytes, the most that cannot overflow.
+        for (std::size_t at = 0; at < row.size(); at += 5552) {
+            const std::size_t end = std::min<std::size_t>(row.size(), at + 5552);
+            for (std::size_t i = at; i < end; ++i) {
+                a += row[i];
+                b += a;
+            }
+            a %= 65521;
+            b %= 65521;
+        }
     }
-    const auto n = std::uint16_t(rows.size());
-    Bytes data = {0x78, 0x01, 0x01, std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(~n),
-                  std::uint8_t(~n >> 8)};
-    data.insert(data.end(), rows.begin(), rows.end());
-    PutBE(data, (b << 16) | a);
+    std::uint8_t adler[4];
+    PutBE(adler, (b << 16) | a);
+    png.Data(adler, 4);
+    png.End();
+    png.Chunk("IEND", {});
+    return png.ok() ? "" : error;
+}
 
-    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    PutChunk(png, "IHDR", header);
-    PutChunk(png, "PLTE", palette);
-    PutChunk(png, "IDAT", data);
-    PutChunk(png, "IEND", {});
-    if (std::fwrite(png.data(), png.size(), 1, f) != 1)
-        return kDibWritePixelsError;
-    return {};
+std::string WritePngFile(FILE* f, const CTileSheet& sheet)
+{
+    // The sheet stores its bottom row first.
+    return WritePngPicture(
+        f, kSheetPixels, kSheetPixels,
+        [&](std::uint32_t y, std::uint8_t* levels) {
+            const std::uint8_t* line = sheet.GetPixels() + (kSheetPixels - 1 - y) * kSheetPixels;
+            std::copy(line, line + kSheetPixels, levels);
+        },
+        kDibWritePixelsError);
 }

@@ -1,25 +1,42 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "formats/DibFile.h"
+#include "tiles/TileMap.h"
 #include "tiles/TileSheet.h"
 
 // PNG pictures, which only the converter reads and writes.
 
-// Reads a PNG picture of any size from the stream into the sheet, through
-// the DIB import with the same options: an indexed PNG reduces from its
-// indices and palette as an 8-bit DIB does; any other reduces each pixel by
-// the median of its colours whatever the options say. The picture stands
-// upright in the sheet. Returns the import's message, or kPngReadError for
-// a stream that holds no PNG picture; "" on success. On failure the sheet is
-// left as it was.
-std::string ReadPngFile(FILE* f, CTileSheet& sheet, const DibImportOptions& options);
+// Pictures larger than this on either side are refused.
+inline constexpr std::uint32_t kMaxPictureSide = 16384;
+// PNG files larger than this are refused before they are read.
+inline constexpr std::uint64_t kMaxPngFileBytes = std::uint64_t(256) << 20;
 
-// Writes the sheet as a 128 x 128 indexed PNG with the red ramp palette, the
-// pixel levels as indices, the sheet's top row first; the picture data is
-// stored, not compressed (16.6 KB), which needs no library at all. Returns
+// A PNG picture from the stream as the DIB import reads it (see
+// KelvaneDecodePng), with the options' reduction for pictures without a
+// palette; `dibOptions` for the import of the decoded picture. Reads the
+// signature first and no more than kMaxPngFileBytes. The import's message,
+// or one of the messages below; "" on success. ReadPngFile leaves the sheet
+// as it was on failure; the picture stands upright in it.
+std::string ReadPngFile(FILE* f, CTileSheet& sheet, const DibImportOptions& pngOptions,
+                        const DibImportOptions& dibOptions);
+std::string ReadPngPicture(FILE* f, const DibImportOptions& pngOptions,
+                           const DibImportOptions& dibOptions, PackedPicture& picture);
+
+// Writes an indexed 8-bit PNG of width x height pixels with the red ramp
+// palette, pixel levels as indices; rowOf(y, levels) gives row y, top row
+// first. The picture data is stored, not compressed, which needs no library
+// at all; it is written as it is made. Returns `error` when the stream
+// refuses the bytes, else "".
+std::string WritePngPicture(FILE* f, std::uint32_t width, std::uint32_t height,
+                            const std::function<void(std::uint32_t, std::uint8_t*)>& rowOf,
+                            const char* error);
+
+// Writes the sheet as a 128 x 128 picture (16.6 KB) that way. Returns
 // kDibWritePixelsError when the stream refuses the bytes, else "".
 std::string WritePngFile(FILE* f, const CTileSheet& sheet);
 

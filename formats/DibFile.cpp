@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
+#include <vector>
 
 #include "formats/SysSeek.h"
 #include "tiles/CharCodec.h"
@@ -83,6 +85,12 @@ public:
         return Skip(count - keep, keep);
     }
 
+    // False when the stream is a file that ends before `count` more bytes.
+    bool MayHold(std::uint64_t count) const
+    {
+        return !m_bSeekable || count <= m_end - std::min(m_pos, m_end);
+    }
+
 private:
     bool Skip(std::uint64_t rest, std::uint64_t justRead)
     {
@@ -137,26 +145,34 @@ Run PlacementOfRow(bool adjustTiles, std::uint32_t width, std::uint32_t row)
 }
 
 // Pixel level for every stored pixel byte.
-std::array<std::uint8_t, 256> LevelTable(bool median, const std::uint8_t* block,
-                                         std::uint32_t blockBytes)
+std::array<std::uint8_t, 256> LevelTable(const DibImportOptions& options,
+                                         const std::uint8_t* block, std::uint32_t blockBytes)
 {
     std::array<std::uint8_t, 256> levels{};
     for (std::uint32_t p = 0; p < 256; ++p) {
         int index = int(p & 3);
-        if (median) {
-            // Mean brightness of palette entry p in four bands; an entry
+        if (options.median || options.nearest) {
+            // By the colours of palette entry p (blue, green, red); an entry
             // whose colours lie beyond the header block counts as black.
             const std::uint32_t at = kInfoHeaderBytes + 4 * p;
             index = 0;
             if (at + 3 <= blockBytes)
-                index = (block[at] + block[at + 1] + block[at + 2]) / 192;
+                index = ReduceColour(options, block[at + 2], block[at + 1], block[at]);
         }
         levels[p] = LevelFromIndex(index);
     }
     return levels;
 }
 
-}  // namespace
+
+// What the headers say, once every check has passed.
+struct DibHeader
+{
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint64_t rowLength = 0;  // stored bytes per row, fill bytes included
+    std::array<std::uint8_t, 256> levels{};  // pixel level for every stored byte
+};
 
 // Checks, in this order, each ending the import with its message:
 //   file header not all there ............................ "Fatal Error 0021"
@@ -169,13 +185,11 @@ std::array<std::uint8_t, 256> LevelTable(bool median, const std::uint8_t* block,
 //   negative width ....................................... "Invalid DIB File!"
 //   negative height (rows stored top row first) .......... "Only bottom-up ..."
 //   row length x height beyond 32 bits ................... "Invalid DIB File!"
-//   no pixels, or the pixel rows not all there ........... "Fatal Error 0122"
-// The pixel rows follow the header block directly. Only what can land in the
-// sheet is kept (at most 16,384 bytes); the sheet is written last, once
-// every check and read has passed.
-std::string ReadDibFile(FILE* f, CTileSheet& sheet, const DibImportOptions& options)
+//   no pixels ............................................ "Fatal Error 0122"
+// On success the source stands at the pixel rows, which follow the header
+// block directly.
+std::string ReadDibHeader(CDibSource& source, const DibImportOptions& options, DibHeader& h)
 {
-    CDibSource source(f);
     std::uint8_t fileHeader[kFileHeaderBytes];
     if (!source.ReadKeeping(fileHeader, sizeof fileHeader, sizeof fileHeader))
         return kFileHeaderError;
@@ -209,30 +223,102 @@ std::string ReadDibFile(FILE* f, CTileSheet& sheet, const DibImportOptions& opti
         return kOnlyBottomUp;
 
     // Each stored row is padded to a multiple of 4 bytes.
-    const std::uint64_t rowLength = (std::uint64_t(width) + 3) & ~std::uint64_t(3);
-    if (rowLength * std::uint64_t(height) > 0xFFFFFFFFu)
+    h.rowLength = (std::uint64_t(width) + 3) & ~std::uint64_t(3);
+    if (h.rowLength * std::uint64_t(height) > 0xFFFFFFFFu)
         return kInvalidFile;
     if (width == 0 || height == 0)
         return kPixelsError;
+    h.width = std::uint32_t(width);
+    h.height = std::uint32_t(height);
+    h.levels = LevelTable(options, block.data(), blockKept);
+    return {};
+}
+
+}  // namespace
+
+// Only what can land in the sheet is kept (at most 16,384 bytes); the sheet
+// is written last, once every check and read has passed.
+std::string ReadDibFile(FILE* f, CTileSheet& sheet, const DibImportOptions& options)
+{
+    CDibSource source(f);
+    DibHeader h;
+    if (std::string message = ReadDibHeader(source, options, h); !message.empty())
+        return message;
 
     std::array<std::uint8_t, kSheetBytes> stored{};
     std::uint32_t rowsPlaced = 0;
-    for (; rowsPlaced < std::uint32_t(height); ++rowsPlaced) {
-        const Run run = PlacementOfRow(options.adjustTiles, std::uint32_t(width), rowsPlaced);
+    for (; rowsPlaced < h.height; ++rowsPlaced) {
+        const Run run = PlacementOfRow(options.adjustTiles, h.width, rowsPlaced);
         if (run.length == 0)
             break;
-        if (!source.ReadKeeping(&stored[run.start], run.length, rowLength))
+        if (!source.ReadKeeping(&stored[run.start], run.length, h.rowLength))
             return kPixelsError;
     }
-    if (!source.ReadKeeping(nullptr, 0, (std::uint64_t(height) - rowsPlaced) * rowLength))
+    if (!source.ReadKeeping(nullptr, 0, (std::uint64_t(h.height) - rowsPlaced) * h.rowLength))
         return kPixelsError;
 
-    const std::array<std::uint8_t, 256> levels = LevelTable(options.median, block.data(), blockKept);
     std::uint8_t* pixels = sheet.GetPixels();
     for (std::uint32_t row = 0; row < rowsPlaced; ++row) {
-        const Run run = PlacementOfRow(options.adjustTiles, std::uint32_t(width), row);
+        const Run run = PlacementOfRow(options.adjustTiles, h.width, row);
         for (std::uint32_t i = run.start; i < run.start + run.length; ++i)
-            pixels[i] = levels[stored[i]];
+            pixels[i] = h.levels[stored[i]];
+    }
+    return {};
+}
+
+std::string PictureTooLarge(std::uint32_t width, std::uint32_t height, std::uint32_t maxSide)
+{
+    return "The picture is " + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels; pictures up to " + std::to_string(maxSide) + " x " + std::to_string(maxSide) +
+           " pixels can be converted.";
+}
+
+std::string ReadDibPicture(FILE* f, const DibImportOptions& options, std::uint32_t maxSide,
+                           PackedPicture& picture)
+{
+    CDibSource source(f);
+    DibHeader h;
+    if (std::string message = ReadDibHeader(source, options, h); !message.empty())
+        return message;
+    if (h.width > maxSide || h.height > maxSide)
+        return PictureTooLarge(h.width, h.height, maxSide);
+    if (h.width % kTilePixels != 0 || h.height % kTilePixels != 0)
+        return "The picture is " + std::to_string(h.width) + " x " + std::to_string(h.height) +
+               " pixels; a map needs a width and a height that are multiples of 8.";
+
+    // A short file is found out before the picture's memory is taken.
+    if (!source.MayHold(h.rowLength * h.height))
+        return kPixelsError;
+    picture.cellsWide = h.width / kTilePixels;
+    picture.height = h.height;
+    picture.rows.assign(std::size_t(picture.cellsWide) * h.height, 0);
+
+    // The char row bits of every pair of neighbouring stored bytes, which
+    // hold pixels 2j and 2j + 1 of a char row: bits 4j to 4j + 3.
+    std::vector<std::uint8_t> pairBits(65536);
+    for (unsigned pair = 0; pair < 65536; ++pair) {
+        const std::uint8_t levels[kTilePixels] = {h.levels[pair & 0xFF], h.levels[pair >> 8]};
+        pairBits[pair] = std::uint8_t(EncodeCharRow(levels));
+    }
+    // Stored rows run bottom row first; read in bands of about 256 KiB.
+    const std::uint32_t bandRows =
+        std::uint32_t(std::max<std::uint64_t>(1, (std::uint64_t(1) << 18) / h.rowLength));
+    std::vector<std::uint8_t> band(std::size_t(std::min<std::uint64_t>(bandRows, h.height) * h.rowLength));
+    for (std::uint32_t done = 0; done < h.height;) {
+        const std::uint32_t rows = std::min(bandRows, h.height - done);
+        if (!source.ReadKeeping(band.data(), rows * h.rowLength, rows * h.rowLength))
+            return kPixelsError;
+        for (std::uint32_t i = 0; i < rows; ++i) {
+            const std::uint8_t* p = band.data() + i * h.rowLength;
+            std::uint16_t* out =
+                picture.rows.data() + std::size_t(h.height - 1 - done - i) * picture.cellsWide;
+            for (std::uint32_t k = 0; k < picture.cellsWide; ++k, p += kTilePixels)
+                out[k] = std::uint16_t(pairBits[p[0] | (p[1] << 8)] |
+                                       (pairBits[p[2] | (p[3] << 8)] << 4) |
+                                       (pairBits[p[4] | (p[5] << 8)] << 8) |
+                                       (pairBits[p[6] | (p[7] << 8)] << 12));
+        }
+        done += rows;
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #include "formats/RomImage.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "formats/CharStream.h"
@@ -27,4 +28,25 @@ std::string ReadRomChars(FILE* f, CTileSheet& sheet, std::uint32_t start, int nC
     if (!reached)
         return kRomReadError;
     return ReadCharsIntoSheet(f, sheet, n, ConsoleOrder, kRomReadError);
+}
+
+bool StreamCanSeek(FILE* f)
+{
+    return std::fseek(f, 0, SEEK_CUR) == 0;
+}
+
+std::string ReadRomCharsInOrder(FILE* f, CTileSheet& sheet, std::uint32_t start, int nChars,
+                                std::uint32_t& held)
+{
+    std::uint8_t scrap[8192];
+    for (std::uint32_t dropped = 0; dropped < start;) {
+        const std::size_t piece = std::min<std::uint32_t>(start - dropped, sizeof scrap);
+        const std::size_t got = std::fread(scrap, 1, piece, f);
+        dropped += std::uint32_t(got);
+        if (got != piece) {
+            held = dropped;
+            return kRomReadError;
+        }
+    }
+    return ReadCharsIntoSheet(f, sheet, CharsToHandle(nChars), ConsoleOrder, kRomReadError);
 }

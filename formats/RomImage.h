@@ -18,4 +18,15 @@ std::uint32_t RomFileSize(FILE* f);
 // sheet is not touched. Otherwise returns "".
 std::string ReadRomChars(FILE* f, CTileSheet& sheet, std::uint32_t start, int nChars);
 
+// Whether the stream can seek: a file can, a pipe cannot.
+bool StreamCanSeek(FILE* f);
+
+// The same from a stream that cannot seek (a pipe, a terminal): the first
+// `start` bytes are read and dropped, then the chars read. Reads no more
+// than start + 16 x CharsToHandle(nChars) bytes. When the stream ends
+// before `start`, `held` is set to the bytes it held and "Fatal Error 0012"
+// returned with no char placed; otherwise `held` is left alone.
+std::string ReadRomCharsInOrder(FILE* f, CTileSheet& sheet, std::uint32_t start, int nChars,
+                                std::uint32_t& held);
+
 inline constexpr const char* kRomReadError = "Fatal Error 0012";

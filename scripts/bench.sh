@@ -2,7 +2,8 @@
 # Builds the benchmarks in Release (their own build folder) and prints one
 # table of medians with the goals and whether each holds. Times are CPU
 # times of the benchmark process (medians of the repetitions); start-up is
-# the median wall time of 15 interleaved runs under one Xvfb server.
+# the median wall time of 15 interleaved runs under one Xvfb server; the map
+# conversion the median wall time of whole processes against cp.
 #
 #   scripts/bench.sh            KELVANE_BENCH_REPS=5 KELVANE_STARTUP_RUNS=15
 set -euo pipefail
@@ -12,7 +13,7 @@ reps=${KELVANE_BENCH_REPS:-5}
 runs=${KELVANE_STARTUP_RUNS:-15}
 
 missing=()
-for p in libbenchmark-dev libx11-dev xvfb python3; do
+for p in libbenchmark-dev libx11-dev xvfb python3 time; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -20,7 +21,8 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVANE_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target kelvane kelvane_bench kelvane_empty_dialog kelvane_map_wait >/dev/null
+cmake --build "$build" -j2 --target kelvane kelvane_bench kelvane_empty_dialog kelvane_map_wait \
+    kelvane-convert kelvane_map_picture >/dev/null
 
 QT_QPA_PLATFORM=offscreen "$build/bench/kelvane_bench" --benchmark_repetitions="$reps" \
     --benchmark_report_aggregates_only=true --benchmark_out="$build/bench.json" \
@@ -40,7 +42,11 @@ for _ in $(seq "$runs"); do
         >>"$build/startup-empty.txt" 2>/dev/null
 done
 
-python3 - "$build/bench.json" "$build/startup-app.txt" "$build/startup-empty.txt" <<'PY'
+# Maps: whole converter processes against cp (bench/map_bench.py).
+python3 "$root/bench/map_bench.py" "$build" "$runs" >"$build/map-bench.txt"
+
+python3 - "$build/bench.json" "$build/startup-app.txt" "$build/startup-empty.txt" \
+    "$build/map-bench.txt" <<'PY'
 import json, statistics, sys
 
 runs = json.load(open(sys.argv[1]))["benchmarks"]
@@ -90,6 +96,10 @@ if app and empty:
         f"{a:8.1f} ms  empty dialog {e:6.1f} ms = {a / e:4.2f} x", "<= 1.25 x", a <= 1.25 * e)
 else:
     row("start-up until mapped", "not measured (no window mapped)", "<= 1.25 x", False)
+
+for line in open(sys.argv[4]).read().splitlines():
+    what, value, goal, holds = line.split("|")
+    rows.append((what, value, goal, holds))
 
 w = max(len(r[0]) for r in rows)
 v = max(len(r[1]) for r in rows)
