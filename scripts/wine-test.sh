@@ -44,7 +44,8 @@ cp "$work/in/tiles.kl" "$work/in/日本.kl"
 cp fuzz/corpus/dib_import/"$(ls fuzz/corpus/dib_import | head -n1)" "$work/in/other.dib"
 printf 'Hello, tiles! A text file.\n' >"$work/in/text.dib"
 
-# Each line: name | exit code | arguments | file on standard input
+# Each line: name | exit code | arguments | file on standard input (after
+# "pipe:" through a pipe, which cannot seek)
 cases=(
     "kl-kl|0|../../in/tiles.kl out.kl --count 100|"
     "kl-dib|0|../../in/tiles.kl out.dib|"
@@ -57,6 +58,8 @@ cases=(
     "stdin-stdout-kl-dib|0|- - --from kl --to dib|tiles.kl"
     "stdin-dib-kl|0|- out.kl --from dib|tiles.dib"
     "stdin-rom-asm|0|- - --from rom --to asm --start 77 --count 3|rom.vb"
+    "pipe-rom-asm|0|- - --from rom --to asm --start 77 --count 3|pipe:rom.vb"
+    "pipe-dib-kl|0|- out.kl --from dib|pipe:tiles.dib"
     "stdout-png|0|../../in/tiles.kl - --to png|"
     "bad-input|1|../../in/text.dib out.kl|"
 )
@@ -73,8 +76,12 @@ for c in "${cases[@]}"; do
         [ "$side" = wine ] && cmd=("$wine" "$(realpath "$build")/cli/kelvane-convert.exe")
         # shellcheck disable=SC2086
         stdin=/dev/null
-        [ -n "$input" ] && stdin="$work/in/$input"
-        (cd "$dir" && "${cmd[@]}" $args <"$stdin" >stdout 2>stderr; echo $? >rc) || true
+        [ -n "$input" ] && stdin="$work/in/${input#pipe:}"
+        if [ "${input#pipe:}" != "$input" ]; then
+            (cd "$dir" && { cat "$stdin" 2>/dev/null || true; } | "${cmd[@]}" $args >stdout 2>stderr; echo $? >rc) || true
+        else
+            (cd "$dir" && "${cmd[@]}" $args <"$stdin" >stdout 2>stderr; echo $? >rc) || true
+        fi
     done
     # Standard error stays a text stream on Windows: its lines end in CR LF.
     tr -d '\r' <"$work/wine/$name/stderr" >"$work/wine/$name/stderr.lf"
