@@ -11,6 +11,8 @@ export QT_QPA_PLATFORM=offscreen
 scripts/check-layers.sh
 scripts/setup.sh build-test -DKELVANE_WERROR=ON
 ctest --test-dir build-test --output-on-failure --parallel "$(nproc)"
+# The resource tool still draws every committed image, icon and clip.
+scripts/check-resources.sh build-test
 
 # The second build is clang's (the compiler of macOS), under the sanitizers,
 # with the global names of Qt's Windows headers and windows.h in front of

@@ -356,8 +356,14 @@ QImage ToPalette256(const QImage& argb)
     if (table.size() > 256)
         return {};
     table.resize(256, kBlack);
-    return argb.convertToFormat(QImage::Format_Indexed8, table,
-                                Qt::ThresholdDither | Qt::AvoidDither);
+    QImage indexed = argb.convertToFormat(QImage::Format_Indexed8, table,
+                                          Qt::ThresholdDither | Qt::AvoidDither);
+    // The BMP file keeps each row's padding to 4 bytes, which the conversion
+    // leaves as it found it: cleared, the same drawing gives the same file.
+    for (int y = 0; y < indexed.height(); ++y)
+        std::fill(indexed.scanLine(y) + indexed.width(),
+                  indexed.scanLine(y) + indexed.bytesPerLine(), uchar(0));
+    return indexed;
 }
 
 bool WriteBmp(const QDir& dir, int id, const QImage& argb)

@@ -10,12 +10,17 @@
 //   kelvane-32.png          the 32 x 32 drawing of icon128.png
 //   kelvane-48.png          the 16 x 16 drawing scaled by 3
 //   kelvane-64.png ... -256.png  the 32 x 32 drawing scaled by 2, 4 and 8
+//   kelvane.ico             all six sizes, for Windows (IconFiles.h)
+//   kelvane.icns            the PNG files of 16, 32, 64, 128 and 256, for macOS
 // Scaled by whole factors, nearest neighbour: the pixels stay sharp.
 #include "Buttons.h"
 #include "Clip.h"
+#include "IconFiles.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QDir>
+#include <QSaveFile>
 #include <QHash>
 #include <QImage>
 #include <QPainter>
@@ -178,15 +183,34 @@ QImage ScaledBy(const QImage& image, int factor)
     return image.scaled(image.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
-bool Write(const QDir& dir, const QString& name, const QImage& argb)
+// The image as a PNG file of 8-bit colour indices; empty when it has more
+// than 256 colours.
+QByteArray IndexedPng(const QImage& argb)
 {
     const QImage indexed = ToIndexed8(argb);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (indexed.isNull() || !indexed.save(&buffer, "PNG"))
+        return {};
+    return png;
+}
+
+bool WriteBytes(const QDir& dir, const QString& name, const QByteArray& bytes)
+{
     const QString path = dir.filePath(name);
-    if (indexed.isNull() || !indexed.save(path, "PNG")) {
+    QSaveFile file(path);
+    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()
+        || !file.commit()) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
     return true;
+}
+
+bool Write(const QDir& dir, const QString& name, const QImage& argb)
+{
+    return WriteBytes(dir, name, IndexedPng(argb));
 }
 
 }  // namespace
@@ -209,9 +233,15 @@ int main(int argc, char** argv)
         const QImage large = Headset();
         const struct { int size; const QImage& drawing; } kIcons[] = {
             {16, small}, {32, large}, {48, small}, {64, large}, {128, large}, {256, large}};
-        for (const auto& icon : kIcons)
-            ok = Write(icons, QStringLiteral("kelvane-%1.png").arg(icon.size),
-                       ScaledBy(icon.drawing, icon.size / icon.drawing.width())) && ok;
+        QList<IconImage> images;
+        for (const auto& icon : kIcons) {
+            const QImage image = ScaledBy(icon.drawing, icon.size / icon.drawing.width());
+            images.append({image, IndexedPng(image)});
+            ok = WriteBytes(icons, QStringLiteral("kelvane-%1.png").arg(icon.size), images.back().png)
+                 && ok;
+        }
+        ok = WriteBytes(icons, QStringLiteral("kelvane.ico"), MakeIco(images)) && ok;
+        ok = WriteBytes(icons, QStringLiteral("kelvane.icns"), MakeIcns(images)) && ok;
     }
     return ok ? 0 : 1;
 }
