@@ -19,6 +19,12 @@ CEditorApp::CEditorApp(int& argc, char** argv)
 
 void CEditorApp::ApplyLook()
 {
+    // Who the windows belong to: the desktop entry (on Wayland the windows'
+    // app id) and the icon every window of the program carries (its larger
+    // sizes join once the main window shows).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kelvane.Kelvane"));
+    QApplication::setWindowIcon(ProgramIcon(false));
+
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
 

@@ -226,6 +226,7 @@ private:
         if (m_dwAvihFrames > frames || m_dwLength > frames)
             return "the headers claim " + std::to_string(std::max(m_dwAvihFrames, m_dwLength)) +
                    " frames but the file holds " + std::to_string(frames);
+        // Takes 16 GiB of frame chunks: no test input reaches it.
         if (m_clip.m_frames.size() > std::size_t(0x7fffffff))
             return "the file holds too many frames";
         std::uint64_t microSec = m_dwAvihMicroSec;

@@ -60,6 +60,8 @@ FILE* OpenForReading(const std::string& path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
+    // fstat, fcntl and fdopen fail on an open descriptor only for want of
+    // memory, which no test provokes; a folder is refused here.
     struct stat st;
     const int flags = fcntl(fd, F_GETFL);
     if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || flags < 0 ||

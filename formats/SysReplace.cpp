@@ -123,7 +123,7 @@ std::string FolderOf(const std::string& path)
     const std::size_t start = FileNameStart(path);
     if (start == 0)
         return ".";
-    return start == 1 ? "/" : path.substr(0, start - 1);
+    return start == 1 ? "/" : path.substr(0, start - 1);  // "/": no test writes into the root
 }
 
 bool ResolveTarget(const std::string& start, std::string& target)
@@ -135,8 +135,10 @@ bool ResolveTarget(const std::string& start, std::string& target)
             target = path;
             return FileNameStart(path) < path.size();
         }
+        // Links of no size are found on some file systems only, not in the tests'.
         std::string link(st.st_size > 0 ? std::size_t(st.st_size) + 1 : 4096, '\0');
         const ssize_t len = readlink(path.c_str(), link.data(), link.size());
+        // Only a link changed between lstat and readlink fails here; no test races it.
         if (len <= 0 || std::size_t(len) >= link.size())
             return false;
         link.resize(std::size_t(len));
@@ -147,6 +149,7 @@ bool ResolveTarget(const std::string& start, std::string& target)
 
 // The process's file creation mask, read without changing it where the
 // system tells it; else by setting it and putting it straight back.
+// Linux always tells it, so the tests reach neither other way out.
 mode_t CurrentUmask()
 {
     std::ifstream status("/proc/self/status");
@@ -197,6 +200,8 @@ FILE* OpenTemp(const std::string& target, std::string& tempPath)
         // loses set-user and set-group ids that were meant for its owner.
         mode = st.st_mode & 07777;
         const bool sameOwner = st.st_uid == geteuid() && st.st_gid == getegid();
+        // fchown fails only for a user who may not give files away; the
+        // owner test runs as root, so no test reaches the branch below.
         if (!sameOwner && fchown(fd, st.st_uid, st.st_gid) != 0) {
             mode &= ~mode_t(S_ISUID | S_ISGID);
             IgnoreResult(fchown(fd, geteuid(), st.st_gid));
@@ -207,7 +212,7 @@ FILE* OpenTemp(const std::string& target, std::string& tempPath)
     IgnoreResult(fchmod(fd, mode));
 
     FILE* file = fdopen(fd, "wb");
-    if (!file) {
+    if (!file) {  // out of memory only: no test provokes it
         ::close(fd);
         ::unlink(temp.c_str());
         return nullptr;
@@ -225,6 +230,7 @@ bool SyncDescriptor(int fd)
         return true;
 #endif
     // A file system that cannot sync (EINVAL) has still been given the data.
+    // fsync fails otherwise only on a failing disk, which no test provokes.
     return fsync(fd) == 0 || errno == EINVAL;
 }
 
@@ -240,7 +246,7 @@ bool ReplaceTarget(const std::string& tempPath, const std::string& target, bool 
     if (bSync) {
         // Make the new name itself lasting; the data already is.
         const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
+        if (dir >= 0) {  // the folder vanishing right after the rename: no test races it
             SyncDescriptor(dir);
             ::close(dir);
         }

@@ -161,5 +161,11 @@ for name, data in {
     "chunk_size_beyond": avi(8, 4, [rle8_frame(8, 4, 0)], movi_extra=b"00dc\xff\xff\xff\x7f"),
     "palette_300": avi(2, 2, [bytes((2, 1, 0, 0, 2, 2, 0, 1))], palette=300),
     "sixteen_bit": avi(2, 2, [b"\0\1"], compression=3),
+    # Limits of the frame decoder met one step outside, in the first row
+    # decoded, which is the last row of the frame's buffer.
+    "run_one_past_row": avi(4, 2, [bytes((1, 1, 4, 2, 0, 1))], with_idx=False),
+    "literal_one_past_row": avi(4, 2, [bytes((1, 1, 0, 4, 1, 2, 3, 4, 0, 1))], with_idx=False),
+    "raw_spare_row": avi(4, 2, [raw_frame(4, 3, 1)], compression=0, with_idx=False),
+    "seven_bytes_at_end": good[:4] + struct.pack("<I", len(good) - 1) + good[8:] + b"JUNK\0\0\0",
 }.items():
     put("avi_clip", name, data)

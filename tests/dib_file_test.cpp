@@ -225,13 +225,17 @@ TEST(DibImport, ColourReductionByLowBitsOrPaletteBands)
     for (int p = 0; p < 256; ++p)
         ASSERT_EQ(sheet.GetPixels()[p], Level3Bit(std::uint8_t(p))) << p;
 
-    // Entries whose colours lie beyond a short header block count as black.
-    layout = {.width = 4, .height = 1, .blockBytes = 40 + 4 + 3};
-    layout.palette = [](int) { return Bgr{255, 255, 255}; };
-    layout.pixel = [](int, int c) { return std::uint8_t(c == 3 ? 200 : c); };
-    sheet = MarkedSheet();
-    ASSERT_EQ(Import(MakeDib(layout), sheet, {true, false}), "");
-    EXPECT_EQ(Slice(PixelBytes(sheet), 0, 5), (Bytes{255, 255, 0, 0, 7}));
+    // Entries whose colours lie beyond a short header block count as black:
+    // entry 1 has its blue, green and red in a block of 47 bytes, not in 46.
+    for (auto [blockBytes, levels] : std::vector<std::pair<std::uint32_t, Bytes>>{
+             {40 + 4 + 3, {255, 255, 0, 0, 7}}, {40 + 4 + 2, {255, 0, 0, 0, 7}}}) {
+        layout = {.width = 4, .height = 1, .blockBytes = blockBytes};
+        layout.palette = [](int) { return Bgr{255, 255, 255}; };
+        layout.pixel = [](int, int c) { return std::uint8_t(c == 3 ? 200 : c); };
+        sheet = MarkedSheet();
+        ASSERT_EQ(Import(MakeDib(layout), sheet, {true, false}), "");
+        EXPECT_EQ(Slice(PixelBytes(sheet), 0, 5), levels) << blockBytes;
+    }
 }
 
 class DibRestoring : public ::testing::TestWithParam<std::pair<int, int>>
@@ -260,7 +264,9 @@ TEST_P(DibRestoring, AdjustTilesAnchorsBottomLeftAndCharMapFillsInPictureOrder)
 INSTANTIATE_TEST_SUITE_P(Sizes, DibRestoring,
                          ::testing::Values(std::pair{64, 64}, std::pair{200, 300}, std::pair{130, 20},
                                            std::pair{130, 200}, std::pair{128, 128}, std::pair{1, 1},
-                                           std::pair{3, 5000}, std::pair{20000, 2}));
+                                           std::pair{3, 5000}, std::pair{20000, 2},
+                                           // the last row placed ends 1 pixel into the sheet
+                                           std::pair{3, 5462}, std::pair{129, 129}));
 
 TEST(DibImport, SixtyFourSquareFillsTheLowerLeftTilesWithAdjustTiles)
 {
@@ -273,6 +279,15 @@ TEST(DibImport, SixtyFourSquareFillsTheLowerLeftTilesWithAdjustTiles)
         sheet.GetTile(tile, n % 16, n / 16);
         EXPECT_EQ(tile[0], n % 16 < 8 && n / 16 >= 8 ? 255 : 0) << "tile " << n;
     }
+}
+
+TEST(DibImport, HeaderBlockOfJustTheTestedFieldsIsEnough)
+{
+    CTileSheet sheet = MarkedSheet();
+    EXPECT_EQ(Import(MakeDib({.width = 2, .height = 2, .blockBytes = 20}), sheet), "");
+    EXPECT_EQ(Slice(PixelBytes(sheet), 0, 5),
+              (Bytes{Level3Bit(DibLayout{}.pixel(0, 0)), Level3Bit(DibLayout{}.pixel(0, 1)),
+                     Level3Bit(DibLayout{}.pixel(1, 0)), Level3Bit(DibLayout{}.pixel(1, 1)), 7}));
 }
 
 TEST(DibImport, LargeHeaderBlockAndTrailingBytesAreAccepted)
@@ -309,6 +324,8 @@ const std::vector<BadFile> kBadFiles = {
     {"ShortHeaderBlockCutOff", {.blockBytes = 10, .withPixels = false, .cutOff = 4}, "Fatal Error 0121"},
     {"NegativeHeight", {.height = -128}, "Only bottom-up DIB files can be loaded."},
     {"NegativeWidth", {.width = -4, .withPixels = false}, "Invalid DIB File!"},
+    {"WidthMinus1", {.width = -1, .height = 1}, "Invalid DIB File!"},
+    {"HeightMinus1", {.width = 4, .height = -1}, "Only bottom-up DIB files can be loaded."},
     {"WidthZero", {.width = 0, .height = 10}, "Fatal Error 0122"},
     {"HeightZero", {.height = 0}, "Fatal Error 0122"},
     {"RowsBeyond32Bits", {.width = 0x7FFFFFFF, .height = 0x7FFFFFF, .withPixels = false}, "Invalid DIB File!"},
@@ -316,7 +333,9 @@ const std::vector<BadFile> kBadFiles = {
     {"HugeHeaderBlock", {.pixelOffset = 0xFFFFFFF0, .withPixels = false}, "Fatal Error 0121"},
     {"HugeRows", {.width = 65536, .height = 65535, .withPixels = false}, "Fatal Error 0122"},
     {"HugeSingleRow", {.width = 0x7FFFFFFF, .height = 1, .withPixels = false}, "Fatal Error 0122"},
+    // Rows of 4 bytes: 4 * 0x3FFFFFFF bytes still fit in 32 bits, 4 * 0x40000000 do not.
     {"ManyTinyRows", {.width = 1, .height = 0x3FFFFFFF, .withPixels = false}, "Fatal Error 0122"},
+    {"RowsJustBeyond32Bits", {.width = 1, .height = 0x40000000, .withPixels = false}, "Invalid DIB File!"},
 };
 
 class DibRejects : public ::testing::TestWithParam<BadFile>

@@ -147,6 +147,9 @@ TEST(NativeFile, ReadingShortDamagedAndOversizedFiles)
         {"03 00 and 40 bytes", withCount(3, 40), "Fatal Error 0002", 2, 42},
         {"count 1, char cut short", withCount(1, 15), "Fatal Error 0002", 0, 17},
         {"count 2, 3 chars there", withCount(2, 48), "", 2, 34},
+        {"count 256, all there", withCount(256, 4096), "", 256, 2 + 4096},
+        {"count 256, a byte short", withCount(256, 4095), "Fatal Error 0002", 255, 0},
+        {"count 257, 257 chars", withCount(257, 257 * 16), "", 256, 2 + 4096},
         {"count 0x0200, 512 chars", withCount(0x0200, 512 * 16), "", 256, 2 + 4096},
         {"count 0xFFFF, 10 chars", withCount(0xFFFF, 160), "Fatal Error 0002", 10, 162},
     };

@@ -43,16 +43,19 @@ TEST_F(SafeFile, OwnerOfAReplacedFileIsKept)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "only root may give a file to another user";
-    ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
-    ASSERT_EQ(chmod(target.c_str(), 06755), 0);
-    CSafeFileWriter w;
-    ASSERT_TRUE(w.Open(target));
-    ASSERT_TRUE(w.Commit());
-    struct stat st{};
-    ASSERT_EQ(stat(target.c_str(), &st), 0);
-    EXPECT_EQ(st.st_uid, 65534u);
-    EXPECT_EQ(st.st_gid, 65534u);
-    EXPECT_EQ(st.st_mode & 07777, 06755u);
+    // Another owner, or ours with another group.
+    for (const uid_t owner : {uid_t(65534), geteuid()}) {
+        ASSERT_EQ(chown(target.c_str(), owner, 65534), 0);
+        ASSERT_EQ(chmod(target.c_str(), 06755), 0);
+        CSafeFileWriter w;
+        ASSERT_TRUE(w.Open(target));
+        ASSERT_TRUE(w.Commit());
+        struct stat st{};
+        ASSERT_EQ(stat(target.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, owner);
+        EXPECT_EQ(st.st_gid, 65534u);
+        EXPECT_EQ(st.st_mode & 07777, 06755u);
+    }
 }
 
 TEST_F(SafeFile, ModeOfTheNewFile)
@@ -220,4 +223,32 @@ TEST_F(SafeFile, FailedCommitKeepsTheOldFileAndLeavesNothingBehind)
         EXPECT_FALSE(w.Commit());
     }
     EXPECT_EQ(FileNames(dir.path()), std::set<std::string>{"tiles.kl"});
+}
+
+TEST_F(SafeFile, NameWithoutAFolder)
+{
+    // A bare name is in the current folder, which is synced after the rename.
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.path());
+    {
+        CSafeFileWriter w;
+        ASSERT_TRUE(w.Open("tiles.kl"));
+        ASSERT_TRUE(Put(w, kNew));
+        EXPECT_TRUE(w.Commit());
+    }
+    fs::current_path(before);
+    EXPECT_EQ(ReadFileBytes(target), kNew);
+    EXPECT_EQ(FileNames(dir.path()), std::set<std::string>{"tiles.kl"});
+}
+
+TEST(SafeFileCalls, SyncOfWhatCannotSyncCountsAsDone)
+{
+    // A pipe holds no data to make lasting: fsync refuses it with EINVAL.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    FILE* f = fdopen(fds[1], "wb");
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(SystemSafeFileCalls().syncFile(f));
+    std::fclose(f);
+    close(fds[0]);
 }

@@ -1,5 +1,6 @@
 #include "formats/SafeFile.h"
 
+#include "support/FaultyStream.h"
 #include "support/SafeFileTest.h"
 
 #include <gtest/gtest.h>
@@ -94,4 +95,29 @@ TEST_F(SafeFile, FailuresKeepTheOldFileAndLeaveNothingBehind)
         EXPECT_EQ(ReadFileBytes(target), kOld) << c.what;
         EXPECT_EQ(FileNames(dir.path()), std::set<std::string>{"tiles.kl"}) << c.what;
     }
+}
+
+TEST_F(SafeFile, CloseThatFailsKeepsTheOldFile)
+{
+    SafeFileCalls failingClose = SystemSafeFileCalls();
+    failingClose.openTemp = [](const std::string& target, std::string& temp) -> FILE* {
+        FILE* f = SystemSafeFileCalls().openTemp(target, temp);
+        return f ? WithFailingClose(f) : nullptr;
+    };
+    CSafeFileWriter w(failingClose);
+    if (!w.Open(target))
+        GTEST_SKIP() << "no stream with a failing close here";
+    ASSERT_TRUE(Put(w, kNew));
+    EXPECT_FALSE(w.Commit());
+    EXPECT_EQ(ReadFileBytes(target), kOld);
+    EXPECT_EQ(FileNames(dir.path()), std::set<std::string>{"tiles.kl"});
+}
+
+TEST_F(SafeFile, OpenForReadingGivesFilesOnly)
+{
+    FILE* f = OpenForReading(target);
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    EXPECT_EQ(OpenForReading(dir.path()), nullptr);
+    EXPECT_EQ(OpenForReading(dir.file("missing.kl")), nullptr);
 }

@@ -66,12 +66,13 @@ FILE* FixedBufferStream(void* buffer, std::size_t room)
     return f;
 }
 
-int RunUnderAddressLimit(std::size_t bytes, const std::function<int()>& body, std::string& whyNot)
+int RunUnderAddressLimit([[maybe_unused]] std::size_t bytes,
+                         [[maybe_unused]] const std::function<int()>& body, std::string& whyNot)
 {
-    if (KELVANE_SANITIZED) {
-        whyNot = "AddressSanitizer reserves far more address space than the limit";
-        return -1;
-    }
+#if KELVANE_SANITIZED
+    whyNot = "AddressSanitizer reserves far more address space than the limit";
+    return -1;
+#else
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child == -1) {
@@ -88,6 +89,7 @@ int RunUnderAddressLimit(std::size_t bytes, const std::function<int()>& body, st
     if (WEXITSTATUS(status) == 3)
         whyNot = "the system refuses the address space limit";
     return WEXITSTATUS(status);
+#endif
 }
 
 #endif
