@@ -3,7 +3,6 @@
 #include "EditorDlg.h"
 #include "app/CommandLine.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QPalette>
 #include <QStyle>
@@ -59,7 +58,7 @@ int CEditorApp::Main(int argc, char** argv)
         return cl.exitCode;
     CEditorApp app(argc, argv);
     // Open names the file by its full path, in its messages too.
-    const QString file = QFile::decodeName(QByteArray::fromStdString(cl.file));
+    const QString file = QString::fromStdString(cl.file);
     app.InitInstance(file.isEmpty() ? file : QFileInfo(file).absoluteFilePath());
     return 0;
 }

@@ -16,7 +16,6 @@
 #include "views/TileEditWnd.h"
 #include "views/TileSheetWnd.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -67,7 +66,7 @@ void CEditorDlg::OnOpen()
 
 void CEditorDlg::OpenFile(const QString& path, int nFilterIndex)
 {
-    FILE* file = OpenForReading(QFile::encodeName(path).toStdString());
+    FILE* file = OpenForReading(path.toUtf8().toStdString());
     if (!file) {
         ShowCannotOpen(path);
         return;
@@ -112,7 +111,7 @@ void CEditorDlg::OnSave()
     // The file is written beside its target and takes its place only once
     // complete, so a failed save never destroys the file it would replace.
     CSafeFileWriter file;
-    if (!file.Open(QFile::encodeName(path).toStdString())) {
+    if (!file.Open(path.toUtf8().toStdString())) {
         ShowCannotOpen(path);
         return;
     }

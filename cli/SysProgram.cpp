@@ -1,14 +1,17 @@
 #include "cli/SysProgram.h"
 
-#ifdef _WIN32
-
 #include "formats/SysFileName.h"
+
+#ifdef _WIN32
 
 #include <windows.h>
 
 #include <vector>
 
-std::string ProgramFolder()
+namespace {
+
+// The program's file.
+std::string ProgramFile()
 {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
@@ -27,9 +30,10 @@ std::string ProgramFolder()
     if (bytes > 0)
         WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), utf8.data(), bytes,
                             nullptr, nullptr);
-    utf8.resize(FileNameStart(utf8));
     return utf8;
 }
+
+}  // namespace
 
 void* LoadModuleSymbol(const std::string& path, const char* symbol)
 {
@@ -49,15 +53,14 @@ void* LoadModuleSymbol(const std::string& path, const char* symbol)
 #include <vector>
 
 #ifdef __APPLE__
+
 #include <mach-o/dyld.h>
-#endif
 
 namespace {
 
 // The program's file, links resolved.
 std::string ProgramFile()
 {
-#ifdef __APPLE__
     std::uint32_t size = 0;
     _NSGetExecutablePath(nullptr, &size);
     std::vector<char> path(size + 1);
@@ -66,7 +69,16 @@ std::string ProgramFile()
     const std::unique_ptr<char, decltype(&std::free)> real(realpath(path.data(), nullptr),
                                                            &std::free);
     return real ? std::string(real.get()) : std::string();
-#else
+}
+
+}  // namespace
+
+#else  // Linux and the like: the process's link to its file
+
+namespace {
+
+std::string ProgramFile()
+{
     std::vector<char> path(4096);
     for (;;) {
         const ssize_t len = readlink("/proc/self/exe", path.data(), path.size());
@@ -76,17 +88,11 @@ std::string ProgramFile()
             return std::string(path.data(), std::size_t(len));
         path.resize(path.size() * 2);
     }
-#endif
 }
 
 }  // namespace
 
-std::string ProgramFolder()
-{
-    std::string path = ProgramFile();
-    path.resize(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
-    return path;
-}
+#endif
 
 void* LoadModuleSymbol(const std::string& path, const char* symbol)
 {
@@ -95,3 +101,9 @@ void* LoadModuleSymbol(const std::string& path, const char* symbol)
 }
 
 #endif
+
+std::string ProgramFolder()
+{
+    const std::string path = ProgramFile();
+    return path.substr(0, FileNameStart(path));
+}

@@ -1,7 +1,5 @@
 #include "formats/RomImage.h"
 
-#include <sys/types.h>
-
 #include <algorithm>
 #include <limits>
 

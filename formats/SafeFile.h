@@ -15,9 +15,11 @@
 //     Write(w.stream());
 //     if (!w.Commit()) { ...the old file is still there... }
 //
-// When the target is a symbolic link, the file the link points to is replaced
-// and the link stays. The new file gets the mode of the file it replaces, or
-// for a new file the mode an ordinary fopen(path, "wb") would give it.
+// On POSIX systems, when the target is a symbolic link, the file the link
+// points to is replaced and the link stays; the new file gets the mode of the
+// file it replaces, or for a new file the mode an ordinary fopen(path, "wb")
+// would give it. On Windows the rename is MoveFileExW, which replaces the
+// target (also a link) in one step; the new file has its folder's permissions.
 // Every system call that it makes goes through `calls` (formats/SysReplace.h).
 class CSafeFileWriter
 {

@@ -6,9 +6,6 @@
 #include <io.h>
 #include <windows.h>
 
-namespace {
-
-// A new, empty read/write stream on a temporary file that goes when closed.
 FILE* OpenScratchFile()
 {
     wchar_t folder[MAX_PATH + 1];
@@ -33,8 +30,6 @@ FILE* OpenScratchFile()
     return f;
 }
 
-}  // namespace
-
 FILE* OpenMemoryStream(const void* data, std::size_t size)
 {
     FILE* f = OpenScratchFile();
@@ -50,10 +45,15 @@ FILE* OpenMemoryStream(const void* data, std::size_t size)
 
 #else  // POSIX
 
+FILE* OpenScratchFile()
+{
+    return std::tmpfile();
+}
+
 FILE* OpenMemoryStream(const void* data, std::size_t size)
 {
     // Some systems refuse fmemopen of 0 bytes; an empty file holds them.
-    return size == 0 ? std::tmpfile() : fmemopen(const_cast<void*>(data), size, "rb");
+    return size == 0 ? OpenScratchFile() : fmemopen(const_cast<void*>(data), size, "rb");
 }
 
 #endif

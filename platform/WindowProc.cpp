@@ -92,7 +92,7 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             frame->DrawDefaultCaption();
         return TRUE;
     case WM_SETTEXT:
-        frame->m_text = lParam ? QString::fromLocal8Bit(reinterpret_cast<const char*>(lParam))
+        frame->m_text = lParam ? QString::fromUtf8(reinterpret_cast<const char*>(lParam))
                                : QString();
         if (visible)
             frame->DrawDefaultCaption();
@@ -640,7 +640,7 @@ bool CWindowFrame::eventFilter(QObject* watched, QEvent* event)
         });
         break;
     case QEvent::WindowTitleChange: {
-        const QByteArray text = m_window->windowTitle().toLocal8Bit();
+        const QByteArray text = m_window->windowTitle().toUtf8();
         SendMessageA(m_window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.constData()));
         break;
     }

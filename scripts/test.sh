@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test suite twice: a plain warning-clean GCC
-# build, then a clang build under AddressSanitizer and UndefinedBehaviorSanitizer.
+# build, then a clang build under AddressSanitizer and UndefinedBehaviorSanitizer;
+# then the Windows build (MinGW-w64) of the core suites and the converter
+# under wine, with the converter's bytes compared to the native one's.
 # Needs no display: the GUI suites run in Qt's offscreen platform.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,3 +20,5 @@ scripts/check-resources.sh build-test
 CC=clang CXX=clang++ scripts/setup.sh build-clang-asan -DKELVANE_WERROR=ON -DKELVANE_SANITIZE=ON \
     -DKELVANE_WINDOWS_DECLS=ON -DCMAKE_BUILD_TYPE=Debug
 ctest --test-dir build-clang-asan --output-on-failure --parallel "$(nproc)"
+
+scripts/wine-test.sh build-test build-wine

@@ -206,12 +206,14 @@ TEST_F(FileCommandsTest, SaveThenOpenRoundTripsTheTileset)
     FillSheet();
     const Bytes painted = SheetPixels();
 
-    m_script.then(ChooseFile(m_dir.path(), "tiles", 1)).then(PressOk());
+    // A name beyond ASCII goes to the file system as UTF-8 (on Windows too,
+    // where the local 8-bit code page would lose it).
+    m_script.then(ChooseFile(m_dir.path(), "日本 tiles", 1)).then(PressOk());
     ClickSave();
-    ExpectAllCharsNative(ReadFileBytes(m_dir.file("tiles.kl")));
+    ExpectAllCharsNative(ReadFileBytes(m_dir.file("日本 tiles.kl")));
 
     m_sheet->Clear();
-    m_script.then(ChooseFile(m_dir.path(), "tiles.kl", 1));
+    m_script.then(ChooseFile(m_dir.path(), "日本 tiles.kl", 1));
     ClickOpen();
     EXPECT_EQ(SheetPixels(), painted);
 }

@@ -174,6 +174,8 @@ TEST_F(SafeFile, NoWritePermission)
 
 TEST_F(SafeFile, FailedCommitKeepsTheOldFileAndLeavesNothingBehind)
 {
+    if (!FileExists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
     // The codec writes into the stream's buffer and cannot see the failure;
     // it shows when the commit flushes.
     {

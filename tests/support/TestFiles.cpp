@@ -1,5 +1,7 @@
 #include "support/TestFiles.h"
 
+#include "formats/SysMemStream.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -68,9 +70,9 @@ bool FileExists(const std::string& path)
 
 FILE* StreamWith(const Bytes& bytes)
 {
-    FILE* f = std::tmpfile();
+    FILE* f = OpenScratchFile();
     if (!f) {
-        ADD_FAILURE() << "tmpfile failed";
+        ADD_FAILURE() << "no temporary stream";
         return nullptr;
     }
     if (!bytes.empty())

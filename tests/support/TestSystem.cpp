@@ -86,6 +86,8 @@ int RunUnderAddressLimit([[maybe_unused]] std::size_t bytes,
     int status = 0;
     if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
+    if (WEXITSTATUS(status) == 3)
+        whyNot = "the system refuses the address space limit";
     return WEXITSTATUS(status);
 #endif
 }

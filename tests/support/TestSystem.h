@@ -25,6 +25,6 @@ FILE* OpenFullDevice();
 FILE* FixedBufferStream(void* buffer, std::size_t room);
 
 // Runs `body` in a child process whose address space is limited to `bytes`
-// and gives its exit code, -1 when it died. Where that cannot be done, a
-// non-empty `whyNot` and -1.
+// and gives its exit code (3 is taken), -1 when it died. Where that cannot
+// be done, a non-empty `whyNot`.
 int RunUnderAddressLimit(std::size_t bytes, const std::function<int()>& body, std::string& whyNot);
