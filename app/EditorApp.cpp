@@ -20,6 +20,12 @@ CEditorApp::CEditorApp(int& argc, char** argv)
 
 void CEditorApp::ApplyLook()
 {
+    // Who the windows belong to: the desktop entry (on Wayland the windows'
+    // app id) and the icon every window of the program carries (its larger
+    // sizes join once the main window shows).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kelvane.Kelvane"));
+    QApplication::setWindowIcon(ProgramIcon(false));
+
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
 
@@ -69,9 +75,7 @@ void CEditorApp::RunMainWindow(const QString& strFile)
     ApplyLook();
     CEditorDlg dlg;
     if (!strFile.isEmpty())
-        QTimer::singleShot(0, &dlg, [&dlg, strFile] {
-            dlg.OpenFile(strFile, CEditorDlg::OpenFilterIndexOf(strFile));
-        });
+        dlg.OpenFileLater(strFile);
     dlg.DoModal();
 }
 

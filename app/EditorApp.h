@@ -32,7 +32,8 @@ public:
     // failures get Open's messages and leave the program running.
     static void RunMainWindow(const QString& strFile);
 
-    // The program's look, application-wide: black dialog backgrounds; red
+    // The program's identity (desktop file name, the icon of every window)
+    // and look, application-wide: black dialog backgrounds; red
     // texts for windows, static texts and buttons (edit fields keep the
     // system colours); tool tips in RGB(200, 0, 255) on black; the Fusion
     // style's three-dimensional controls.

@@ -8,14 +8,46 @@
 #include "views/TileEditWnd.h"
 #include "views/TileSheetWnd.h"
 
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEnterEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShortcut>
+#include <QFileOpenEvent>
+#include <QTimer>
+#include <QUrl>
 
 #include <array>
 
 namespace kelvane {
+
+namespace {
+
+// Files that the desktop asks the program to open: on macOS a tileset file
+// opened from the Finder comes as an event to the application, at start and
+// while the program runs.
+class CFileOpenFilter : public QObject
+{
+public:
+    explicit CFileOpenFilter(CEditorDlg* dlg) : QObject(dlg), m_pDlg(dlg) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != QCoreApplication::instance() || event->type() != QEvent::FileOpen)
+            return false;
+        m_pDlg->OpenFileLater(static_cast<QFileOpenEvent*>(event)->file());
+        return true;
+    }
+
+private:
+    CEditorDlg* m_pDlg;
+};
+
+} // namespace
 
 int g_nZoomStep = 0;
 
@@ -41,13 +73,37 @@ constexpr int kIdSheetFrame = 1005;
 
 }  // namespace
 
+QIcon ProgramIcon(bool bAllSizes)
+{
+    // Made once each; the images read as the PNGs they are, without asking
+    // every image plugin what they might be. (Kept to the end of the
+    // process, not destroyed after the application.)
+    static const QIcon* const small = [] {
+        auto* icon = new QIcon(LoadResourcePixmap(QStringLiteral(":/res/icon128.png")));
+        for (const int size : {16, 48})
+            icon->addPixmap(LoadResourcePixmap(QStringLiteral(":/icons/kelvane-%1.png").arg(size)));
+        return icon;
+    }();
+    if (!bAllSizes)
+        return *small;
+    static const QIcon* const all = [] {
+        auto* icon = new QIcon(*small);
+        for (const int size : {64, 128, 256})
+            icon->addPixmap(LoadResourcePixmap(QStringLiteral(":/icons/kelvane-%1.png").arg(size)));
+        return icon;
+    }();
+    return *all;
+}
+
 CEditorDlg::CEditorDlg(QWidget* parent)
     : CDialog(parent),
-      m_hIcon(LoadResourcePixmap(QStringLiteral(":/res/icon128.png"))),
+      m_hIcon(ProgramIcon(false)),
       m_hCursorEdit(LoadResourcePixmap(QStringLiteral(":/res/cursor162.png")), 0, 0),
       m_hCursorSheet(LoadResourcePixmap(QStringLiteral(":/res/cursor163.png")), 9, 8)
 {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // A window of its own, owned by none (a dialog type would make it
+    // transient for an invisible leader window).
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(kTitle);
     setFont(QFont(QStringLiteral("Arial"), 8));
@@ -224,8 +280,53 @@ bool CEditorDlg::OnInitDialog()
     connect(&m_btnModify, &QAbstractButton::clicked, this, &CEditorDlg::OnModify);
     connect(&m_btnAbout, &QAbstractButton::clicked, this, &CEditorDlg::OnAbout);
 
+    // The desktop's keys for the buttons, each running the button's own handler.
+    const struct
+    {
+        Qt::Key key;
+        void (CEditorDlg::*handler)();
+    } keys[] = {
+        {Qt::Key_N, &CEditorDlg::OnNew},  {Qt::Key_O, &CEditorDlg::OnOpen},
+        {Qt::Key_S, &CEditorDlg::OnSave}, {Qt::Key_Z, &CEditorDlg::OnUndo},
+        {Qt::Key_Q, &CEditorDlg::OnExit},
+    };
+    for (const auto& k : keys)
+        connect(new QShortcut(QKeySequence(Qt::CTRL | k.key), this), &QShortcut::activated, this,
+                k.handler);
+    setAcceptDrops(true);
+    QCoreApplication::instance()->installEventFilter(new CFileOpenFilter(this));
+
     m_captionPainter.Install(this, WM_CAPTIONPAINT);
     return true;
+}
+
+QString CEditorDlg::DroppedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return QString();
+    const QList<QUrl> urls = data->urls();
+    return urls.isEmpty() || !urls.first().isLocalFile() ? QString() : urls.first().toLocalFile();
+}
+
+void CEditorDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CEditorDlg::dropEvent(QDropEvent* event)
+{
+    const QString path = DroppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Once the drop has ended, not inside the drag's own loop.
+    OpenFileLater(path);
+}
+
+void CEditorDlg::OpenFileLater(const QString& path)
+{
+    QTimer::singleShot(0, this, [this, path] { OpenFile(path, OpenFilterIndexOf(path)); });
 }
 
 LRESULT CEditorDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -254,6 +355,20 @@ LRESULT CEditorDlg::OnCaptionPaint(WPARAM wParam, LPARAM lParam)
     m_captionPainter.DrawGradientCaption(BOOL(wParam), reinterpret_cast<CaptionPaintInfo*>(lParam),
                                          kTitle);
     return 0;
+}
+
+bool CEditorDlg::event(QEvent* event)
+{
+    if (event->type() == QEvent::Paint && !m_bAllIconSizes) {
+        // Shown: the larger sizes can come now, without holding up the start.
+        m_bAllIconSizes = true;
+        QTimer::singleShot(0, this, [this] {
+            m_hIcon = ProgramIcon();
+            setWindowIcon(m_hIcon);
+            QApplication::setWindowIcon(m_hIcon);
+        });
+    }
+    return CDialog::event(event);
 }
 
 bool CEditorDlg::eventFilter(QObject* watched, QEvent* event)

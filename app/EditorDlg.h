@@ -9,10 +9,17 @@
 #include <QIcon>
 #include <QPointer>
 
+class QMimeData;
+
 namespace kelvane {
 
 class CTileEditWnd;
 class CTileSheetWnd;
+
+// The program's icon: icon resource 128 (32 x 32) with the desktop icon's
+// other sizes, 16 to 256 pixels; or, with bAllSizes false, the sizes up to
+// 48 only (quicker to make and to hand to the window system at start-up).
+QIcon ProgramIcon(bool bAllSizes = true);
 
 // Zoom step of the tile editor, 0 (editor fills its frame) to 3 (smallest).
 extern int g_nZoomStep;
@@ -51,6 +58,11 @@ public:
     // The Open dialog's file type that a file's extension names: 2 for .dib
     // and .bmp, 3 for .vb, .bin and .obj, 1 (tileset file) for any other.
     static int OpenFilterIndexOf(const QString& path);
+    // Opens `path` as `kelvane FILE` does, with the type its extension names,
+    // once the event being handled is done: the file's options dialogs and
+    // messages are modal. For the command line, a dropped file and a file
+    // that the desktop asks the program to open (macOS: from the Finder).
+    void OpenFileLater(const QString& path);
 
     // The format operations of the Open and Save commands. Each works on a
     // stream the command has opened and will close, runs its options dialog
@@ -71,6 +83,13 @@ protected:
     // caption painter's paint message.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // After the first paint: the icon at all its sizes, for this window and
+    // the program's every other window.
+    bool event(QEvent* event) override;
+    // A file dropped on the window opens as `kelvane FILE` opens it (of
+    // several, the first).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
     void OnColor1();
     void OnColor2();
@@ -105,8 +124,11 @@ private:
     // Editor level from colour index n (0-3), button C(n+1) pushed, the others not.
     void SelectColor(int index);
     QWidget* Control(int id) const;
+    // The local file a drag carries first ("" for none).
+    static QString DroppedFile(const QMimeData* data);
 
     QIcon m_hIcon;
+    bool m_bAllIconSizes = false;
     CCaptionPainter m_captionPainter;
     CBitmapButton m_btnColor4;
     CBitmapButton m_btnColor3;

@@ -14,7 +14,8 @@ libdir=$(cd "$prefix" && ls -d lib*/kelvane | head -1)
 files=(bin/kelvane bin/kelvane-convert "$libdir/kelvane-png.so"
        share/applications/$id.desktop share/metainfo/$id.metainfo.xml
        share/mime/packages/$id.xml
-       share/man/man1/kelvane.1.gz share/man/man1/kelvane-convert.1.gz)
+       share/man/man1/kelvane.1.gz share/man/man1/kelvane-convert.1.gz
+       share/doc/kelvane/copyright)
 for s in 16 32 48 64 128 256; do
     files+=("share/icons/hicolor/${s}x$s/apps/$id.png"
             "share/icons/hicolor/${s}x$s/mimetypes/application-x-kelvane-tileset.png")
@@ -34,6 +35,11 @@ for s in 16 32 48 64 128 256; do
     fi
 done
 [ "$failed" = 0 ] || exit 1
+
+# The install step brought the prefix's caches up to date itself.
+for cache in share/mime/mime.cache share/applications/mimeinfo.cache; do
+    [ -f "$prefix/$cache" ] || { echo "not made by the install step: $cache" >&2; exit 1; }
+done
 
 desktop-file-validate "$prefix/share/applications/$id.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"

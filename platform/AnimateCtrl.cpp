@@ -1,11 +1,33 @@
 #include "AnimateCtrl.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
 
 #include <algorithm>
 
 namespace kelvane::win {
+
+namespace {
+
+std::int64_t MonotonicUs()
+{
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock.nsecsElapsed() / 1000;
+}
+
+CAnimateCtrl::TimeSource g_timeSource = MonotonicUs;
+
+}  // namespace
+
+void CAnimateCtrl::SetTimeSource(TimeSource source)
+{
+    g_timeSource = source ? source : MonotonicUs;
+}
 
 CAnimateCtrl::CAnimateCtrl(QWidget* parent) : QWidget(parent)
 {
@@ -56,7 +78,7 @@ bool CAnimateCtrl::Play(unsigned nFrom, unsigned nTo, unsigned nRep)
     m_nRep = nRep;
     m_nStill = m_nFrom;
     m_bPlaying = nFrom != nTo && nRep != 0;
-    m_clock.start();
+    m_startUs = g_timeSource();
     m_timer.stop();
     if (m_bPlaying)
         OnTimer();
@@ -111,7 +133,7 @@ std::intptr_t CAnimateCtrl::SendMessage(unsigned message, std::uintptr_t wParam,
 int CAnimateCtrl::FrameNow(std::int64_t* pNextUs) const
 {
     const std::int64_t period = m_clip.MicroSecPerFrame();
-    const std::int64_t elapsed = m_clock.nsecsElapsed() / 1000;
+    const std::int64_t elapsed = std::max<std::int64_t>(0, g_timeSource() - m_startUs);
     const std::int64_t span = m_nTo - m_nFrom + 1;
     const std::int64_t shown = elapsed / period;  // frames shown since Play
     if (pNextUs)

@@ -2,7 +2,6 @@
 
 #include "formats/AviClip.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -14,7 +13,7 @@ namespace kelvane::win {
 // The animation control: plays an 8-bit clip from the program's resources
 // (":/res/clip<id>.avi"), each frame drawn 1:1 at the control's top-left
 // corner through the clip's palette on the control's own black background.
-// The frame on screen follows a monotonic clock started by Play, so the clip
+// The frame on screen follows a monotonic clock read at Play, so the clip
 // keeps its own rate however late the timer fires; the timer only asks for
 // repaints at the frame boundaries.
 class CAnimateCtrl : public QWidget
@@ -33,6 +32,11 @@ public:
     static constexpr unsigned kRepeatForever = unsigned(-1);
 
     explicit CAnimateCtrl(QWidget* parent = nullptr);
+
+    // The clock every control's frames follow, in microseconds; null puts
+    // back the monotonic clock. A test sets its own to look at given times.
+    using TimeSource = std::int64_t (*)();
+    static void SetTimeSource(TimeSource source);
 
     // Loads clip resource nID, takes the size of its frames and shows its
     // first frame, still. False, and the control blank, when there is no
@@ -72,7 +76,7 @@ private:
     int m_nTo = 0;
     unsigned m_nRep = 0;
     int m_nStill = -1;  // frame shown when not playing
-    QElapsedTimer m_clock;
+    std::int64_t m_startUs = 0;  // the clock's reading at Play
     QTimer m_timer;
     QImage m_image;
     int m_nImageFrame = -1;

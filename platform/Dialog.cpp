@@ -5,6 +5,7 @@
 #include "MessageBox.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QShowEvent>
 #include <QWindow>
 
@@ -42,14 +43,72 @@ int CDialog::DoModal()
             winId();
             if (QWindow* handle = windowHandle())
                 handle->setTransientParent(owner->windowHandle());
-            if (!testAttribute(Qt::WA_Moved)) {
-                adjustPosition(owner);
-                setAttribute(Qt::WA_Moved);
-            }
+            if (!testAttribute(Qt::WA_Moved))
+                CenterWindow(owner);
         }
     }
     EnsureInitialised();
     return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+}
+
+namespace {
+
+// The frame the window system drew around the program's last framed window.
+QMargins& LastFrameSeen()
+{
+    static QMargins margins;
+    return margins;
+}
+
+QMargins FrameOf(const QWidget* w)
+{
+    if (w->windowFlags() & Qt::FramelessWindowHint)
+        return QMargins();
+    const QWindow* handle = w->windowHandle();
+    const QMargins margins = handle && handle->isExposed() ? handle->frameMargins() : QMargins();
+    if (!margins.isNull())
+        LastFrameSeen() = margins;
+    return handle && handle->isExposed() ? margins : LastFrameSeen();
+}
+
+}  // namespace
+
+bool CenterWindowOver(QWidget* window, QWidget* owner)
+{
+    const QMargins frame = FrameOf(window);
+    const QSize outer = window->size().grownBy(frame);
+    QRect area;
+    if (owner) {
+        owner = owner->window();
+        area = QRect(owner->pos(), owner->size().grownBy(FrameOf(owner)));
+    } else {
+        const QScreen* scr = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+        area = scr ? scr->availableGeometry() : QRect(QPoint(0, 0), outer);
+    }
+    // QWidget::move() places the outer top-left corner.
+    window->move(area.left() + (area.width() - outer.width()) / 2,
+                 area.top() + (area.height() - outer.height()) / 2);
+    window->setAttribute(Qt::WA_Moved);
+    const QWindow* handle = window->windowHandle();
+    return window->isVisible() && handle && handle->isExposed();
+}
+
+void CDialog::CenterWindow(QWidget* owner)
+{
+    m_pCentreOwner = owner ? owner->window() : nullptr;
+    m_bRecentre = !CenterWindowOver(this, owner);
+}
+
+bool CDialog::event(QEvent* e)
+{
+    if (e->type() == QEvent::Paint && m_bRecentre) {
+        m_bRecentre = false;
+        const QMargins guessed = LastFrameSeen();
+        if (!(windowFlags() & Qt::FramelessWindowHint) && FrameOf(this) != guessed)
+            CenterWindow(m_pCentreOwner);
+        m_bRecentre = false;
+    }
+    return QDialog::event(e);
 }
 
 bool CDialog::UpdateData(bool bSaveAndValidate)
@@ -88,6 +147,9 @@ void CDialog::OnCancel()
 void CDialog::showEvent(QShowEvent* event)
 {
     EnsureInitialised();
+    // A dialog nobody placed opens centred (over its parent, if it has one).
+    if (!testAttribute(Qt::WA_Moved) && !event->spontaneous())
+        CenterWindow(parentWidget());
     QDialog::showEvent(event);
 }
 

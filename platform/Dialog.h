@@ -6,10 +6,18 @@
 // (tiles/, formats/), nothing above it.
 
 #include <QDialog>
+#include <QPointer>
 
 namespace kelvane::win {
 
 class CDataExchange;
+
+// Moves `window` so that its outer rectangle (frame included) is centred
+// over `owner`'s outer rectangle, or on the available area of its screen
+// when there is no owner. The frame is what the window system gives the
+// window; before it has shown one, the frame last seen around one of the
+// program's windows stands in for it, and the result is false.
+bool CenterWindowOver(QWidget* window, QWidget* owner);
 
 // Base of the program's dialogs, built after a dialog template: a client
 // area whose size is given in dialog units, controls placed in it in client
@@ -39,6 +47,10 @@ public:
     // for the run, by the application's active window.
     int DoModal();
 
+    // CenterWindowOver for this dialog; where the frame was not known yet,
+    // the first paint puts the window right if the real frame differs.
+    void CenterWindow(QWidget* owner = nullptr);
+
     // Runs DoDataExchange: true moves the controls into the members and
     // checks them, false writes the members into the controls. Returns
     // false when a check failed (the user has been told and the failing
@@ -57,6 +69,7 @@ protected:
     virtual void OnCancel();  // default: reject(), no data exchange
 
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 public:
     // The OK and Cancel commands (as QDialog's slots): they run OnOK and
@@ -70,6 +83,9 @@ private:
     QWidget* m_client;
     bool m_bInitialised = false;
     bool m_bInBaseCommand = false;
+    // Centred by CenterWindow before the window system told its frame.
+    bool m_bRecentre = false;
+    QPointer<QWidget> m_pCentreOwner;
 };
 
 } // namespace kelvane::win

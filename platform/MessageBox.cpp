@@ -1,10 +1,13 @@
 #include "MessageBox.h"
 
+#include "Dialog.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QShowEvent>
 
 namespace kelvane::win {
 
@@ -24,6 +27,13 @@ public:
     }
 
 protected:
+    void showEvent(QShowEvent* event) override
+    {
+        // Laid out now: centred over its owner, frame and all.
+        QMessageBox::showEvent(event);
+        if (parentWidget() && !event->spontaneous())
+            CenterWindowOver(this, parentWidget());
+    }
     void keyPressEvent(QKeyEvent* event) override
     {
         if (m_bButtonsOnly && event->matches(QKeySequence::Cancel))

@@ -61,7 +61,14 @@ public:
     void DrawFrame(const QRegion& region, bool caption);
     void DrawDefaultCaption();
     void ShowSystemMenu(const QPoint& globalPos);
+    // Moving the window. With the button held on the caption: the window
+    // manager's move where it offers one, else the window follows the
+    // cursor until the button is released. From the system menu (no button
+    // held): the cursor moves the window, the arrow keys move it by 8 pixels
+    // (with Ctrl by 1), Enter or a click ends the move where it is, Esc puts
+    // the window back.
     void StartMove(bool withButton);
+    bool IsMoving() const { return m_move != MoveMode::None; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +77,13 @@ private:
     void Layout();
     void Paint(const QRegion& region);
     bool Mouse(QEvent* event);
+    void StartKeyboardMove();
+    void EndMove(bool putBack);
+    // The cursor is at `global` now: the window goes along.
+    void FollowCursor(const QPoint& global);
+    // Keys and the cursor while a move from the system menu runs, whichever
+    // widget they go to.
+    bool KeyboardMoveEvent(QEvent* event);
 
     QWidget* m_window;
     QWidget* m_client;
@@ -77,11 +91,16 @@ private:
     QImage m_surface;
     QRegion m_invalid;   // non-client area not drawn since the last change
     bool m_bInPaint = false;
-    // Moving: the cursor and window position where it started.
-    bool m_bMoving = false;
-    bool m_bMoveWithButton = false;
+    enum class MoveMode { None, Button, Keyboard };
+    MoveMode m_move = MoveMode::None;
+    // The cursor and the window position last seen in the move, and where the window was.
     QPoint m_moveCursor;
     QPoint m_moveWindow;
+    QPoint m_moveOrigin;
+    // The left button went down on the caption and has not yet moved past
+    // the drag distance.
+    bool m_bCaptionPressed = false;
+    QPoint m_pressGlobal;
     bool m_bClosePressed = false;
 };
 

@@ -280,6 +280,8 @@ CWindowFrame::CWindowFrame(QWidget* window, QWidget* client, CWnd* owner, DWORD 
 
 CWindowFrame::~CWindowFrame()
 {
+    if (m_move != MoveMode::None)
+        EndMove(false);
     m_window->removeEventFilter(this);
     Frames().erase(m_window);
 }
@@ -412,16 +414,107 @@ void CWindowFrame::ShowSystemMenu(const QPoint& globalPos)
 
 void CWindowFrame::StartMove(bool withButton)
 {
-    if (QWindow* handle = m_window->windowHandle(); withButton && handle && handle->startSystemMove())
+    if (m_move != MoveMode::None || !m_window->isVisible())
+        return;
+    QWindow* handle = m_window->windowHandle();
+    if (!withButton) {
+        // Started from the menu, which is still closing and holds the
+        // pointer: take over once it has gone.
+        QTimer::singleShot(0, this, [this] { StartKeyboardMove(); });
+        return;
+    }
+    if (handle && handle->startSystemMove())
         return;
     // No window manager to do it: the window follows the cursor until the
-    // button is released (or, from the system menu, until a click).
-    m_bMoving = true;
-    m_bMoveWithButton = withButton;
-    m_moveCursor = QCursor::pos();
-    m_moveWindow = m_window->pos();
-    if (!withButton)
-        m_window->grabMouse(Qt::SizeAllCursor);
+    // button is released.
+    m_move = MoveMode::Button;
+    m_moveCursor = m_pressGlobal;
+    m_moveWindow = m_moveOrigin = m_window->pos();
+}
+
+void CWindowFrame::StartKeyboardMove()
+{
+    if (m_move != MoveMode::None || !m_window->isVisible())
+        return;
+    // Wayland lets no program place its windows: there only the
+    // compositor's own move can do it.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        if (QWindow* handle = m_window->windowHandle())
+            handle->startSystemMove();
+        return;
+    }
+    m_move = MoveMode::Keyboard;
+    m_moveWindow = m_moveOrigin = m_window->pos();
+    // The cursor goes to the middle of the caption, as the window is held there.
+    m_moveCursor = m_window->mapToGlobal(CaptionRect().center());
+    QCursor::setPos(m_window->screen(), m_moveCursor);
+    m_window->grabMouse(Qt::SizeAllCursor);
+    m_window->activateWindow();
+    qApp->installEventFilter(this);
+}
+
+void CWindowFrame::FollowCursor(const QPoint& global)
+{
+    m_moveWindow += global - m_moveCursor;
+    m_moveCursor = global;
+    m_window->move(m_moveWindow);
+}
+
+void CWindowFrame::EndMove(bool putBack)
+{
+    if (m_move == MoveMode::Keyboard) {
+        qApp->removeEventFilter(this);
+        m_window->releaseMouse();
+    }
+    m_move = MoveMode::None;
+    if (putBack)
+        m_window->move(m_moveOrigin);
+}
+
+bool CWindowFrame::KeyboardMoveEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // Every key belongs to the move while it runs; no shortcut fires.
+        event->accept();
+        return true;
+    case QEvent::KeyPress: {
+        const auto* e = static_cast<QKeyEvent*>(event);
+        const int step = e->modifiers() & Qt::ControlModifier ? 1 : 8;
+        QPoint delta;
+        switch (e->key()) {
+        case Qt::Key_Left: delta = QPoint(-step, 0); break;
+        case Qt::Key_Right: delta = QPoint(step, 0); break;
+        case Qt::Key_Up: delta = QPoint(0, -step); break;
+        case Qt::Key_Down: delta = QPoint(0, step); break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: EndMove(false); return true;
+        case Qt::Key_Escape: EndMove(true); return true;
+        default: return true;
+        }
+        m_moveWindow += delta;
+        m_window->move(m_moveWindow);
+        return true;
+    }
+    case QEvent::KeyRelease:
+        return true;
+    case QEvent::MouseMove: {
+        const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        FollowCursor(global);
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        // A click ends the move there; it goes no further.
+        const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        FollowCursor(global);
+        EndMove(false);
+        return true;
+    }
+    default:
+        break;
+    }
+    return false;
 }
 
 void CWindowFrame::Paint(const QRegion& region)
@@ -455,32 +548,43 @@ bool CWindowFrame::Mouse(QEvent* event)
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-        if (m_bMoving && !m_bMoveWithButton) {
-            m_bMoving = false;
-            m_window->releaseMouse();
-            return true;
-        }
         if (!caption.contains(pos))
             return false;
         if (e->button() == Qt::RightButton) {
             ShowSystemMenu(global);
         } else if (e->button() == Qt::LeftButton) {
-            if (CloseButtonRect().contains(pos))
+            if (CloseButtonRect().contains(pos)) {
                 m_bClosePressed = true;
-            else if (pos.x() < caption.left() + GetSystemMetrics(SM_CXSIZE))
+            } else if (pos.x() < caption.left() + GetSystemMetrics(SM_CXSIZE)) {
                 ShowSystemMenu(m_window->mapToGlobal(caption.bottomLeft()));
-            else
-                StartMove(true);
+            } else {
+                // A click only activates; a move starts once the cursor
+                // has gone past the drag distance with the button held.
+                m_bCaptionPressed = true;
+                m_pressGlobal = global;
+                m_window->activateWindow();
+            }
         }
         return true;
     case QEvent::MouseMove:
-        if (!m_bMoving)
-            return false;
-        m_window->move(m_moveWindow + global - m_moveCursor);
-        return true;
+        if (m_move == MoveMode::Button) {
+            FollowCursor(global);
+            return true;
+        }
+        if (m_bCaptionPressed && (e->buttons() & Qt::LeftButton) &&
+            (global - m_pressGlobal).manhattanLength() >= QApplication::startDragDistance()) {
+            m_bCaptionPressed = false;
+            StartMove(true);
+            if (m_move == MoveMode::Button)
+                FollowCursor(global);
+            return true;
+        }
+        return false;
     case QEvent::MouseButtonRelease:
-        if (m_bMoving && m_bMoveWithButton) {
-            m_bMoving = false;
+        if (e->button() == Qt::LeftButton)
+            m_bCaptionPressed = false;
+        if (m_move == MoveMode::Button) {
+            EndMove(false);
             return true;
         }
         if (m_bClosePressed && e->button() == Qt::LeftButton) {
@@ -497,6 +601,8 @@ bool CWindowFrame::Mouse(QEvent* event)
 
 bool CWindowFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_move == MoveMode::Keyboard && watched->isWidgetType() && KeyboardMoveEvent(event))
+        return true;
     if (watched != m_window)
         return false;
     switch (event->type()) {
@@ -508,21 +614,14 @@ bool CWindowFrame::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseMove:
     case QEvent::MouseButtonRelease:
         return Mouse(event);
-    case QEvent::KeyPress:
-        if (m_bMoving && !m_bMoveWithButton) {
-            m_bMoving = false;
-            m_window->releaseMouse();
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-                m_window->move(m_moveWindow);
-            return true;
-        }
-        break;
     case QEvent::Show:
         m_style |= WS_VISIBLE;
         InvalidateFrame();
         break;
     case QEvent::Hide:
         m_style &= ~WS_VISIBLE;
+        if (m_move != MoveMode::None)
+            EndMove(false);
         break;
     case QEvent::Resize:
         InvalidateFrame();

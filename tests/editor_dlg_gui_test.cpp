@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
@@ -199,16 +198,6 @@ TEST_F(EditorDlgTest, ToolTipsShowBlackWithVioletTextAndEditFieldsKeepSystemColo
     EXPECT_NE(edit.palette().color(QPalette::Base), QColor(0, 0, 0));
 }
 
-// A button's image as it shows in a w x h button: 1:1 from the top-left
-// corner, cut at the right and bottom, black where it does not reach.
-QImage Shown(unsigned id, QSize size)
-{
-    QImage expected(size, QImage::Format_RGB32);
-    expected.fill(Qt::black);
-    QPainter(&expected).drawImage(0, 0, QImage(QStringLiteral(":/res/bitmap%1.bmp").arg(id)));
-    return expected;
-}
-
 TEST_F(EditorDlgTest, ColourButtonPushesItselfAndSetsLevel)
 {
     const int ids[] = {1022, 1023, 1024, 1025};
@@ -223,7 +212,7 @@ TEST_F(EditorDlgTest, ColourButtonPushesItselfAndSetsLevel)
             EXPECT_EQ(bool(button->GetState() & BST_PUSHED), i == pushed) << "after C" << pick + 1;
             // Up images 135, 137, 139, 141; the pushed one follows each.
             const unsigned image = 135 + 2 * i + (i == pushed ? 1 : 0);
-            EXPECT_EQ(Grab(button), Shown(image, button->size()))
+            EXPECT_EQ(Grab(button), ButtonImage(image, button->size()))
                 << "C" << i + 1 << " after C" << pick + 1;
         }
         EXPECT_EQ(m_edit->Level(), levels[pushed]);

@@ -4,6 +4,7 @@
 #include "views/TileEditWnd.h"
 #include "views/TileSheetWnd.h"
 
+#include <QPainter>
 #include <QTest>
 
 namespace QTestPrivate {
@@ -11,6 +12,14 @@ extern Q_TESTLIB_EXPORT Qt::MouseButtons qtestMouseButtons;
 }
 
 namespace kelvane {
+
+QImage ButtonImage(unsigned id, QSize size)
+{
+    QImage expected(size, QImage::Format_RGB32);
+    expected.fill(Qt::black);
+    QPainter(&expected).drawImage(0, 0, QImage(QStringLiteral(":/res/bitmap%1.bmp").arg(id)));
+    return expected;
+}
 
 void MainWindowTest::SetUpTestSuite()
 {

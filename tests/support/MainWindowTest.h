@@ -14,6 +14,10 @@ namespace kelvane {
 class CTileEditWnd;
 class CTileSheetWnd;
 
+// A button's image as it shows in a button of `size`: 1:1 from the top-left
+// corner, cut at the right and bottom, black where it does not reach.
+QImage ButtonImage(unsigned id, QSize size);
+
 // A real main window, shown in the offscreen platform with the program's
 // look, and a ModalScript for the dialogs its commands open.
 class MainWindowTest : public ::testing::Test
