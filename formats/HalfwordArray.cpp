@@ -46,8 +46,8 @@ std::string CArrayName(const std::string& text)
 {
     std::string name;
     for (const char c : text) {
-        const bool word = std::isalnum(static_cast<unsigned char>(c)) && static_cast<unsigned char>(c) < 128;
-        name += word ? c : '_';
+        const auto u = static_cast<unsigned char>(c);
+        name += u < 128 && std::isalnum(u) ? c : '_';
     }
     const bool digitFirst = !name.empty() && std::isdigit(static_cast<unsigned char>(name[0]));
     return digitFirst || name.empty() ? "_" + name : name;

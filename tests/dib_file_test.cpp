@@ -392,3 +392,55 @@ TEST(DibImport, HugeClaimsRunUnderATightAddressSpaceLimit)
         GTEST_SKIP() << whyNot;
     EXPECT_EQ(code, 0) << "-1: the import died under the limit";
 }
+
+TEST(DibImport, ColourReductionOfOneColour)
+{
+    const DibImportOptions bits{}, median{.median = true}, nearest{.nearest = true},
+        both{.median = true, .nearest = true};
+    const struct {
+        DibImportOptions options;
+        int r, g, b, index;
+    } cases[] = {
+        {bits, 6, 7, 201, 1},      {bits, 255, 0, 0, 3},       {bits, 0, 200, 1, 0},
+        {median, 64, 64, 64, 1},   {median, 191, 0, 0, 0},     {median, 255, 255, 255, 3},
+        {nearest, 127, 0, 0, 1},   {nearest, 0, 128, 0, 2},    {nearest, 0, 0, 255, 3},
+        {both, 255, 0, 0, 3},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReduceColour(c.options, c.r, c.g, c.b), c.index) << c.r << " " << c.g << " " << c.b;
+}
+
+TEST(DibPicture, CharRowsTopFirstOrTheMessage)
+{
+    // Stored row 0, the bottom one, holds indices 0 1 2 3 0 1 2 3.
+    const auto bottomRow = [](int r, int c) { return std::uint8_t(r == 0 ? c % 4 : 0); };
+    const Bytes picture = MakeDib({.width = 8, .height = 16, .pixel = bottomRow});
+    std::vector<std::uint16_t> rows(16, 0);
+    rows[15] = 0xe4e4;
+    const struct {
+        const char* what;
+        Bytes file;
+        bool pipe;
+        std::string message;
+        std::vector<std::uint16_t> rows;
+    } cases[] = {
+        {"file", picture, false, "", rows},
+        {"taller than the limit", MakeDib({.width = 8, .height = 24}), false,
+         "The picture is 8 x 24 pixels; pictures up to 16 x 16 pixels can be converted.", {}},
+        {"pipe", picture, true, "", rows},
+        {"pipe ending in the last row", Slice(picture, 0, picture.size() - 1), true, "Fatal Error 0122", {}},
+    };
+    for (const auto& c : cases) {
+        FILE* f = c.pipe ? PipeWith(c.file) : StreamWith(c.file);
+        if (!f)
+            GTEST_SKIP() << "no pipes here";
+        PackedPicture read;
+        EXPECT_EQ(ReadDibPicture(f, {}, 16, read), c.message) << c.what;
+        std::fclose(f);
+        if (c.message.empty()) {
+            EXPECT_EQ(read.cellsWide, 1u) << c.what;
+            EXPECT_EQ(read.height, 16u) << c.what;
+            EXPECT_EQ(read.rows, c.rows) << c.what;
+        }
+    }
+}
