@@ -159,10 +159,8 @@ std::string WriteCharsAsNative(FILE* f, const std::vector<ConsoleChar>& chars)
     CTileSheet sheet;
     for (std::size_t i = 0; i < chars.size() && i < std::size_t(kTileCount); ++i) {
         CharBytes bytes{};
-        for (int k = 0; k < kTilePixels; ++k) {
-            bytes[2 * k] = std::uint8_t(chars[i][k]);
-            bytes[2 * k + 1] = std::uint8_t(chars[i][k] >> 8);
-        }
+        for (int k = 0; k < kTilePixels; ++k)
+            SetU16(&bytes[2 * k], chars[i][k]);
         sheet.PutTile(DecodeChar(bytes.data(), ConsoleOrder), int(i % 16), int(i / 16));
     }
     return WriteNativeFile(f, sheet, int(chars.size()));

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tiles/ByteOrder.h"
+
 namespace {
 
 // The colour type in a PNG's header chunk: the signature (8 bytes), the
@@ -20,12 +22,6 @@ constexpr unsigned char kPaletteColourType = 3;
 constexpr std::size_t kFileHeaderBytes = 14;
 constexpr std::size_t kInfoHeaderBytes = 40;
 constexpr std::size_t kHeaderBytes = kFileHeaderBytes + kInfoHeaderBytes + 4 * 256;
-
-void PutLE(unsigned char* p, std::uint32_t v, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
 
 }  // namespace
 
@@ -69,14 +65,14 @@ extern "C" __attribute__((visibility("default"))) int KelvaneDecodePng(
 
     dib[0] = 'B';
     dib[1] = 'M';
-    PutLE(dib + 2, std::uint32_t(*dibSize), 4);
-    PutLE(dib + 10, kHeaderBytes, 4);
+    SetU32(dib + 2, std::uint32_t(*dibSize));
+    SetU32(dib + 10, kHeaderBytes);
     unsigned char* info = dib + kFileHeaderBytes;
-    PutLE(info, kInfoHeaderBytes, 4);
-    PutLE(info + 4, std::uint32_t(width), 4);
-    PutLE(info + 8, std::uint32_t(height), 4);
-    PutLE(info + 12, 1, 2);  // planes
-    PutLE(info + 14, 8, 2);  // bits per pixel
+    SetU32(info, kInfoHeaderBytes);
+    SetU32(info + 4, std::uint32_t(width));
+    SetU32(info + 8, std::uint32_t(height));
+    SetU16(info + 12, 1);  // planes
+    SetU16(info + 14, 8);  // bits per pixel
 
     unsigned char* palette = info + kInfoHeaderBytes;
     if (indexed) {

@@ -3,6 +3,7 @@
 #include "cli/PngDecoder.h"
 #include "cli/SysProgram.h"
 #include "formats/SysMemStream.h"
+#include "tiles/ByteOrder.h"
 
 #include <algorithm>
 #include <array>
@@ -62,12 +63,6 @@ KelvaneDecodePngFn LoadDecoder()
     return nullptr;
 }
 
-void PutBE(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = std::uint8_t(v >> (24 - 8 * i));
-}
-
 // CRC-32 as PNG chunks use it, carried on over pieces: start with 0.
 std::uint32_t Crc32(std::uint32_t crc, const std::uint8_t* p, std::size_t n)
 {
@@ -96,7 +91,7 @@ public:
     void Begin(const char* type, std::uint32_t length)
     {
         std::uint8_t head[8];
-        PutBE(head, length);
+        SetBE32(head, length);
         std::copy(type, type + 4, head + 4);
         Put(head, 4);
         m_crc = 0;
@@ -110,7 +105,7 @@ public:
     void End()
     {
         std::uint8_t crc[4];
-        PutBE(crc, m_crc);
+        SetBE32(crc, m_crc);
         Put(crc, 4);
     }
     void Chunk(const char* type, const Bytes& data)
@@ -191,8 +186,8 @@ std::string WritePngPicture(FILE* f, std::uint32_t width, std::uint32_t height,
         return error;
 
     Bytes header(8);
-    PutBE(&header[0], width);
-    PutBE(&header[4], height);
+    SetBE32(&header[0], width);
+    SetBE32(&header[4], height);
     header.insert(header.end(), {8, 3, 0, 0, 0});  // 8 bits, palette, deflate, no filter, no interlace
     Bytes palette;
     for (int v = 0; v < 256; ++v)
@@ -238,7 +233,7 @@ std::string WritePngPicture(FILE* f, std::uint32_t width, std::uint32_t height,
         }
     }
     std::uint8_t adler[4];
-    PutBE(adler, (b << 16) | a);
+    SetBE32(adler, (b << 16) | a);
     png.Data(adler, 4);
     png.End();
     png.Chunk("IEND", {});

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tiles/ByteOrder.h"
+
 // The parts of a RIFF AVI file that the clip needs:
 //
 //   RIFF 'AVI '
@@ -25,17 +27,6 @@ constexpr int kMaxListDepth = 8;
 constexpr std::size_t kAvihSize = 40;  // up to dwHeight
 constexpr std::size_t kStrhSize = 36;  // up to dwLength
 constexpr std::size_t kBitmapInfoHeaderSize = 40;
-
-std::uint16_t U16(const std::uint8_t* p)
-{
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
-std::uint32_t U32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
-}
 
 bool Is(const std::uint8_t* p, const char (&id)[5])
 {
@@ -75,7 +66,7 @@ public:
         const std::size_t size = m_d.size();
         if (size < 12 || !Is(&m_d[0], "RIFF") || !Is(&m_d[8], "AVI "))
             return "not a RIFF AVI file";
-        const std::uint32_t riffSize = U32(&m_d[4]);
+        const std::uint32_t riffSize = GetU32(&m_d[4]);
         if (riffSize < 4 || riffSize > size - 8)
             return "the RIFF chunk claims " + std::to_string(riffSize) +
                    " bytes but the file holds " + std::to_string(size - 8);
@@ -93,7 +84,7 @@ private:
             if (end - pos < 8)
                 return "a chunk header is cut off" + At(pos);
             const std::uint8_t* head = &m_d[pos];
-            const std::uint32_t size = U32(head + 4);
+            const std::uint32_t size = GetU32(head + 4);
             const std::size_t data = pos + 8;
             if (size > end - data)
                 return "chunk " + Id(head) + At(pos) + " claims " + std::to_string(size) +
@@ -140,16 +131,16 @@ private:
             if (size < kAvihSize)
                 return "the main header (avih) is too short";
             m_bAvih = true;
-            m_dwAvihMicroSec = U32(p);
-            m_dwAvihFrames = U32(p + 16);
+            m_dwAvihMicroSec = GetU32(p);
+            m_dwAvihFrames = GetU32(p + 16);
         } else if (where == Where::Strl && Is(head, "strh")) {
             if (size < kStrhSize)
                 return "a stream header (strh) is too short";
             if (m_nVideoStream < 0 && Is(p, "vids")) {
                 m_nVideoStream = m_nStreams - 1;
-                m_dwScale = U32(p + 20);
-                m_dwRate = U32(p + 24);
-                m_dwLength = U32(p + 32);
+                m_dwScale = GetU32(p + 20);
+                m_dwRate = GetU32(p + 24);
+                m_dwLength = GetU32(p + 32);
             }
         } else if (where == Where::Strl && Is(head, "strf")) {
             if (m_nStreams - 1 == m_nVideoStream && !m_bStrf) {
@@ -175,15 +166,15 @@ private:
     {
         if (size < kBitmapInfoHeaderSize)
             return "the video format (strf) is too short for a bitmap header";
-        const std::uint32_t headerSize = U32(p);
+        const std::uint32_t headerSize = GetU32(p);
         if (headerSize < kBitmapInfoHeaderSize || headerSize > size)
             return "the bitmap header size " + std::to_string(headerSize) +
                    " does not fit the video format (strf)";
-        const auto width = static_cast<std::int32_t>(U32(p + 4));
-        const auto height = static_cast<std::int32_t>(U32(p + 8));
-        const std::uint16_t bitCount = U16(p + 14);
-        const std::uint32_t compression = U32(p + 16);
-        const std::uint32_t colours = U32(p + 32) == 0 ? 256 : U32(p + 32);
+        const auto width = static_cast<std::int32_t>(GetU32(p + 4));
+        const auto height = static_cast<std::int32_t>(GetU32(p + 8));
+        const std::uint16_t bitCount = GetU16(p + 14);
+        const std::uint32_t compression = GetU32(p + 16);
+        const std::uint32_t colours = GetU32(p + 32) == 0 ? 256 : GetU32(p + 32);
         if (width < 1 || width > kMaxSide)
             return "the frame width " + std::to_string(width) + " is outside 1 to " +
                    std::to_string(kMaxSide);
@@ -192,7 +183,7 @@ private:
         if (height < 1 || height > kMaxSide)
             return "the frame height " + std::to_string(height) + " is outside 1 to " +
                    std::to_string(kMaxSide);
-        if (U16(p + 12) != 1 || bitCount != 8)
+        if (GetU16(p + 12) != 1 || bitCount != 8)
             return "the frames are not 8 bits per pixel in one plane";
         if (compression != 0 && compression != 1)
             return "the frames are neither RLE8 nor uncompressed";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/SysSeek.h"
+#include "tiles/ByteOrder.h"
 #include "tiles/CharCodec.h"
 
 namespace {
@@ -31,29 +32,6 @@ constexpr std::uint32_t kHeaderBlockBytes = kInfoHeaderBytes + 4 * kPaletteEntri
 constexpr std::uint32_t kTestedFieldsBytes = 20;
 
 static_assert(kFileHeaderBytes + kHeaderBlockBytes + kSheetBytes == kDibFileSize);
-
-std::uint16_t GetU16(const std::uint8_t* p)
-{
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
-
-std::uint32_t GetU32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
-}
-
-void SetU16(std::uint8_t* p, std::uint16_t v)
-{
-    p[0] = std::uint8_t(v);
-    p[1] = std::uint8_t(v >> 8);
-}
-
-void SetU32(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = std::uint8_t(v >> (8 * i));
-}
 
 // The stream a DIB is read from. What is not kept is skipped: on a file by
 // seeking, after checking that the bytes skipped are really there (so a
@@ -313,10 +291,9 @@ std::string ReadDibPicture(FILE* f, const DibImportOptions& options, std::uint32
             std::uint16_t* out =
                 picture.rows.data() + std::size_t(h.height - 1 - done - i) * picture.cellsWide;
             for (std::uint32_t k = 0; k < picture.cellsWide; ++k, p += kTilePixels)
-                out[k] = std::uint16_t(pairBits[p[0] | (p[1] << 8)] |
-                                       (pairBits[p[2] | (p[3] << 8)] << 4) |
-                                       (pairBits[p[4] | (p[5] << 8)] << 8) |
-                                       (pairBits[p[6] | (p[7] << 8)] << 12));
+                out[k] = std::uint16_t(pairBits[GetU16(p)] | (pairBits[GetU16(p + 2)] << 4) |
+                                       (pairBits[GetU16(p + 4)] << 8) |
+                                       (pairBits[GetU16(p + 6)] << 12));
         }
         done += rows;
     }

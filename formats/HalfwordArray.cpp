@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "formats/CharStream.h"
+#include "tiles/ByteOrder.h"
 
 Halfwords CharHalfwords(const std::vector<ConsoleChar>& chars)
 {
@@ -31,10 +32,8 @@ std::string WriteHalfwordsBin(FILE* f, const Halfwords& values)
     std::uint8_t chunk[8192];
     for (std::size_t i = 0; i < values.size();) {
         const std::size_t n = std::min(values.size() - i, sizeof chunk / 2);
-        for (std::size_t k = 0; k < n; ++k) {
-            chunk[2 * k] = std::uint8_t(values[i + k]);
-            chunk[2 * k + 1] = std::uint8_t(values[i + k] >> 8);
-        }
+        for (std::size_t k = 0; k < n; ++k)
+            SetU16(&chunk[2 * k], values[i + k]);
         if (std::fwrite(chunk, 2, n, f) != n)
             return kHalfwordWriteError;
         i += n;

@@ -3,13 +3,14 @@
 #include <cstdint>
 
 #include "formats/CharStream.h"
+#include "tiles/ByteOrder.h"
 
 std::string ReadNativeFile(FILE* f, CTileSheet& sheet)
 {
     std::uint8_t countBytes[2];
     if (std::fread(countBytes, sizeof countBytes, 1, f) != 1)
         return kNativeReadCountError;
-    const int count = countBytes[0] | (countBytes[1] << 8);
+    const int count = GetU16(countBytes);
 
     // A damaged or foreign file may count more than 256 chars: the first 256
     // are loaded and the rest left unread.
@@ -19,7 +20,8 @@ std::string ReadNativeFile(FILE* f, CTileSheet& sheet)
 std::string WriteNativeFile(FILE* f, const CTileSheet& sheet, int nChars)
 {
     const int n = CharsToHandle(nChars);
-    const std::uint8_t countBytes[2] = {std::uint8_t(n & 0xFF), std::uint8_t(n >> 8)};
+    std::uint8_t countBytes[2];
+    SetU16(countBytes, std::uint16_t(n));
     if (std::fwrite(countBytes, sizeof countBytes, 1, f) != 1)
         return kNativeWriteCountError;
 

@@ -76,9 +76,3 @@ inline void CheckCharsRead(const CTileSheet& after, const CTileSheet& before,
         expected.PutTile(DecodeChar(bytes + kCharBytes * i, order), TileCol(i), TileRow(i));
     FUZZ_CHECK(SamePixels(after, expected));
 }
-
-inline std::uint32_t InputU32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
-}

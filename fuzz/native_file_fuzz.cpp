@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(SamePixels(sheet, before));
         return 0;
     }
-    const int count = std::min(data[0] | data[1] << 8, kTileCount);
+    const int count = std::min<int>(GetU16(data), kTileCount);
     CheckCharsRead(sheet, before, data + 2, size - 2, count, SheetOrder, failed);
     return 0;
 }

@@ -10,8 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     constexpr std::size_t kHead = 9;
     if (size < kHead)
         return 0;
-    const std::uint32_t start = InputU32(data);
-    const int nChars = int(InputU32(data + 4));
+    const std::uint32_t start = GetU32(data);
+    const int nChars = int(GetU32(data + 4));
     const std::uint8_t* image = data + kHead;
     const std::size_t imageSize = size - kHead;
 

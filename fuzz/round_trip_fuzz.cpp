@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 3)
         return 0;
-    const int nChars = std::int16_t(data[0] | data[1] << 8);
+    const int nChars = std::int16_t(GetU16(data));
     const CTileSheet sheet = SheetFromInput(data + 3, size - 3);
     NativeRoundTrip(sheet, nChars);
     DibRoundTrip(sheet, {(data[2] & 1) != 0, (data[2] & 2) != 0});

@@ -31,18 +31,6 @@ std::size_t Find(const Bytes& b, const char* id, std::size_t from = 0)
                        b.begin());
 }
 
-void Set32(Bytes& b, std::size_t at, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + std::size_t(i)] = std::uint8_t(v >> (8 * i));
-}
-
-std::uint32_t Get32(const Bytes& b, std::size_t at)
-{
-    return std::uint32_t(b[at]) | std::uint32_t(b[at + 1]) << 8 | std::uint32_t(b[at + 2]) << 16 |
-           std::uint32_t(b[at + 3]) << 24;
-}
-
 Bytes Chunk(const char* id, const Bytes& data)
 {
     Bytes b(id, id + 4);
@@ -67,20 +55,20 @@ Bytes NestedLists(int depth)
 void Append(Bytes& b, const Bytes& more)
 {
     b.insert(b.end(), more.begin(), more.end());
-    Set32(b, 4, Get32(b, 4) + std::uint32_t(more.size()));
+    SetU32(&b[4], GetU32(&b[4]) + std::uint32_t(more.size()));
 }
 
 // The chunk at `pos` made `size` bytes long; what it gives up becomes a
 // JUNK chunk, so the chunks after it stay where they are.
 void Shrink(Bytes& b, std::size_t pos, std::uint32_t size)
 {
-    const std::uint32_t old = Get32(b, pos + 4);
-    Set32(b, pos + 4, size);
+    const std::uint32_t old = GetU32(&b[pos + 4]);
+    SetU32(&b[pos + 4], size);
     const std::size_t junk = pos + 8 + size + (size & 1);
     const std::size_t freed = pos + 8 + old + (old & 1) - junk;
     if (freed >= 8) {
         std::memcpy(&b[junk], "JUNK", 4);
-        Set32(b, junk + 4, std::uint32_t(freed - 8));
+        SetU32(&b[junk + 4], std::uint32_t(freed - 8));
     }
 }
 
@@ -111,13 +99,13 @@ Bytes WithFrameData(const Bytes& data, std::uint32_t compression = 1)
     b.erase(begin, begin + std::ptrdiff_t(old + (old & 1)));
     b.insert(b.begin() + std::ptrdiff_t(chunk + 8), padded.begin(), padded.end());
     const std::uint32_t delta = std::uint32_t(padded.size()) - (old + (old & 1));
-    Set32(b, chunk + 4, std::uint32_t(data.size()));
+    SetU32(&b[chunk + 4], std::uint32_t(data.size()));
     std::uint32_t v = 0;
     std::memcpy(&v, &b[movi - 4], 4);
-    Set32(b, movi - 4, v + delta);
+    SetU32(&b[movi - 4], v + delta);
     std::memcpy(&v, &b[4], 4);
-    Set32(b, 4, v + delta);
-    Set32(b, Find(b, "strf") + 8 + 16, compression);
+    SetU32(&b[4], v + delta);
+    SetU32(&b[Find(b, "strf") + 8 + 16], compression);
     return b;
 }
 
@@ -200,16 +188,16 @@ TEST(AviClip, HeaderLimitsOnBothSides)
     const std::size_t strf = at("strf") + 8;
     const std::size_t avih = at("avih") + 8;
     const std::size_t strh = at("strh") + 8;
-    const std::uint32_t riff = Get32(good, 4);
+    const std::uint32_t riff = GetU32(&good[4]);
     const struct { const char* what; Edit edit; const char* message; } cases[] = {
         {"not RIFF", [](Bytes& b) { b[0] = 'X'; }, "not a RIFF AVI file"},
-        {"RIFF size beyond file", [](Bytes& b) { Set32(b, 4, std::uint32_t(b.size())); }, "RIFF chunk claims"},
-        {"RIFF size one beyond file", [&](Bytes& b) { Set32(b, 4, riff + 1); }, "RIFF chunk claims"},
-        {"RIFF of its type only", [](Bytes& b) { Set32(b, 4, 4); }, "no main header"},
-        {"RIFF without its type", [](Bytes& b) { Set32(b, 4, 3); }, "RIFF chunk claims"},
-        {"list size beyond file", [&](Bytes& b) { Set32(b, at("movi") - 4, 0x7fffffff); }, "more than its file"},
-        {"chunk size beyond list", [&](Bytes& b) { Set32(b, at("avih") + 4, 0xfffffff0); }, "more than its file"},
-        {"last chunk one byte beyond", [&](Bytes& b) { Set32(b, at("idx1") + 4, Get32(b, at("idx1") + 4) + 1); },
+        {"RIFF size beyond file", [](Bytes& b) { SetU32(&b[4], std::uint32_t(b.size())); }, "RIFF chunk claims"},
+        {"RIFF size one beyond file", [&](Bytes& b) { SetU32(&b[4], riff + 1); }, "RIFF chunk claims"},
+        {"RIFF of its type only", [](Bytes& b) { SetU32(&b[4], 4); }, "no main header"},
+        {"RIFF without its type", [](Bytes& b) { SetU32(&b[4], 3); }, "RIFF chunk claims"},
+        {"list size beyond file", [&](Bytes& b) { SetU32(&b[at("movi") - 4], 0x7fffffff); }, "more than its file"},
+        {"chunk size beyond list", [&](Bytes& b) { SetU32(&b[at("avih") + 4], 0xfffffff0); }, "more than its file"},
+        {"last chunk one byte beyond", [&](Bytes& b) { SetU32(&b[at("idx1") + 4], GetU32(&b[at("idx1") + 4]) + 1); },
          "'idx1' at byte"},
         {"empty chunk at the end", [](Bytes& b) { Append(b, Chunk("JUNK", {})); }, ""},
         {"7 bytes at the end", [](Bytes& b) { Append(b, Bytes(7, 'J')); }, "chunk header is cut off"},
@@ -237,48 +225,48 @@ TEST(AviClip, HeaderLimitsOnBothSides)
         {"no format", [&](Bytes& b) { b[at("strf")] = 'x'; }, "has no format"},
         {"format of 40 bytes", [&](Bytes& b) { Shrink(b, at("strf"), 40); }, "palette runs past"},
         {"second format",
-         [&](Bytes& b) { Set32(b, strf + 32, 252); Shrink(b, at("strf"), 1048); std::memcpy(&b[strf + 1048], "strf", 4); },
+         [&](Bytes& b) { SetU32(&b[strf + 32], 252); Shrink(b, at("strf"), 1048); std::memcpy(&b[strf + 1048], "strf", 4); },
          ""},
         {"format of 39 bytes", [&](Bytes& b) { Shrink(b, at("strf"), 39); }, "too short for a bitmap header"},
-        {"bitmap header of 39 bytes", [&](Bytes& b) { Set32(b, strf, 39); }, "header size 39 does not fit"},
-        {"bitmap header as long as the format", [&](Bytes& b) { Set32(b, strf, 1064); }, "palette runs past"},
-        {"bitmap header longer than the format", [&](Bytes& b) { Set32(b, strf, 1065); }, "header size 1065"},
-        {"palette one byte short", [&](Bytes& b) { Set32(b, strf, 41); }, "palette runs past"},
-        {"palette beyond header", [&](Bytes& b) { Set32(b, strf, 44); }, "palette runs past"},
-        {"255 colours after a longer header", [&](Bytes& b) { Set32(b, strf, 44); Set32(b, strf + 32, 255); }, ""},
-        {"colours 0: all 256", [&](Bytes& b) { Set32(b, strf + 32, 0); }, ""},
-        {"256 colours", [&](Bytes& b) { Set32(b, strf + 32, 256); }, ""},
-        {"257 colours", [&](Bytes& b) { Set32(b, strf + 32, 257); }, "257 colours, more than 256"},
-        {"too many colours", [&](Bytes& b) { Set32(b, strf + 32, 300); }, "more than 256"},
-        {"width 1", [&](Bytes& b) { Set32(b, strf + 4, 1); }, ""},
-        {"width 1024", [&](Bytes& b) { Set32(b, strf + 4, 1024); }, ""},
-        {"zero width", [&](Bytes& b) { Set32(b, strf + 4, 0); }, "width 0 is outside"},
-        {"huge width", [&](Bytes& b) { Set32(b, strf + 4, 1025); }, "width 1025 is outside"},
-        {"height 1", [&](Bytes& b) { Set32(b, strf + 8, 1); }, ""},
-        {"height 1024", [&](Bytes& b) { Set32(b, strf + 8, 1024); }, ""},
-        {"zero height", [&](Bytes& b) { Set32(b, strf + 8, 0); }, "height 0 is outside"},
-        {"height 1025", [&](Bytes& b) { Set32(b, strf + 8, 1025); }, "height 1025 is outside"},
-        {"huge height", [&](Bytes& b) { Set32(b, strf + 8, 0x7fffffff); }, "is outside"},
-        {"top-down", [&](Bytes& b) { Set32(b, strf + 8, std::uint32_t(-3)); }, "top-down"},
-        {"top-down by one row", [&](Bytes& b) { Set32(b, strf + 8, std::uint32_t(-1)); }, "top-down"},
+        {"bitmap header of 39 bytes", [&](Bytes& b) { SetU32(&b[strf], 39); }, "header size 39 does not fit"},
+        {"bitmap header as long as the format", [&](Bytes& b) { SetU32(&b[strf], 1064); }, "palette runs past"},
+        {"bitmap header longer than the format", [&](Bytes& b) { SetU32(&b[strf], 1065); }, "header size 1065"},
+        {"palette one byte short", [&](Bytes& b) { SetU32(&b[strf], 41); }, "palette runs past"},
+        {"palette beyond header", [&](Bytes& b) { SetU32(&b[strf], 44); }, "palette runs past"},
+        {"255 colours after a longer header", [&](Bytes& b) { SetU32(&b[strf], 44); SetU32(&b[strf + 32], 255); }, ""},
+        {"colours 0: all 256", [&](Bytes& b) { SetU32(&b[strf + 32], 0); }, ""},
+        {"256 colours", [&](Bytes& b) { SetU32(&b[strf + 32], 256); }, ""},
+        {"257 colours", [&](Bytes& b) { SetU32(&b[strf + 32], 257); }, "257 colours, more than 256"},
+        {"too many colours", [&](Bytes& b) { SetU32(&b[strf + 32], 300); }, "more than 256"},
+        {"width 1", [&](Bytes& b) { SetU32(&b[strf + 4], 1); }, ""},
+        {"width 1024", [&](Bytes& b) { SetU32(&b[strf + 4], 1024); }, ""},
+        {"zero width", [&](Bytes& b) { SetU32(&b[strf + 4], 0); }, "width 0 is outside"},
+        {"huge width", [&](Bytes& b) { SetU32(&b[strf + 4], 1025); }, "width 1025 is outside"},
+        {"height 1", [&](Bytes& b) { SetU32(&b[strf + 8], 1); }, ""},
+        {"height 1024", [&](Bytes& b) { SetU32(&b[strf + 8], 1024); }, ""},
+        {"zero height", [&](Bytes& b) { SetU32(&b[strf + 8], 0); }, "height 0 is outside"},
+        {"height 1025", [&](Bytes& b) { SetU32(&b[strf + 8], 1025); }, "height 1025 is outside"},
+        {"huge height", [&](Bytes& b) { SetU32(&b[strf + 8], 0x7fffffff); }, "is outside"},
+        {"top-down", [&](Bytes& b) { SetU32(&b[strf + 8], std::uint32_t(-3)); }, "top-down"},
+        {"top-down by one row", [&](Bytes& b) { SetU32(&b[strf + 8], std::uint32_t(-1)); }, "top-down"},
         {"4 bits", [&](Bytes& b) { b[strf + 14] = 4; }, "not 8 bits"},
         {"2 planes", [&](Bytes& b) { b[strf + 12] = 2; }, "not 8 bits"},
-        {"uncompressed", [&](Bytes& b) { Set32(b, strf + 16, 0); }, ""},
-        {"RLE4", [&](Bytes& b) { Set32(b, strf + 16, 2); }, "neither RLE8"},
+        {"uncompressed", [&](Bytes& b) { SetU32(&b[strf + 16], 0); }, ""},
+        {"RLE4", [&](Bytes& b) { SetU32(&b[strf + 16], 2); }, "neither RLE8"},
         {"no movi", [&](Bytes& b) { b[at("movi")] = 'x'; }, "no frame list"},
         {"no frames", [&](Bytes& b) { b[at("00dc")] = 'x'; b[Find(b, "00dc")] = 'x'; }, "holds no frames"},
         {"frames of another stream", [&](Bytes& b) { b[at("00dc") + 1] = '1'; b[Find(b, "00dc") + 1] = '1'; },
          "holds no frames"},
-        {"one frame claimed too many in avih", [&](Bytes& b) { Set32(b, avih + 16, 3); }, "claim 3 frames"},
-        {"one frame claimed too many in strh", [&](Bytes& b) { Set32(b, strh + 32, 3); }, "claim 3 frames"},
-        {"huge avih frame count", [&](Bytes& b) { Set32(b, avih + 16, 0xffffffff); }, "claim 4294967295"},
-        {"huge strh length", [&](Bytes& b) { Set32(b, strh + 32, 100000); }, "claim 100000"},
-        {"rate from the stream header", [&](Bytes& b) { Set32(b, avih, 0); }, ""},
-        {"longest frame time", [&](Bytes& b) { Set32(b, avih, 0); Set32(b, strh + 20, 0xffffffff); }, ""},
+        {"one frame claimed too many in avih", [&](Bytes& b) { SetU32(&b[avih + 16], 3); }, "claim 3 frames"},
+        {"one frame claimed too many in strh", [&](Bytes& b) { SetU32(&b[strh + 32], 3); }, "claim 3 frames"},
+        {"huge avih frame count", [&](Bytes& b) { SetU32(&b[avih + 16], 0xffffffff); }, "claim 4294967295"},
+        {"huge strh length", [&](Bytes& b) { SetU32(&b[strh + 32], 100000); }, "claim 100000"},
+        {"rate from the stream header", [&](Bytes& b) { SetU32(&b[avih], 0); }, ""},
+        {"longest frame time", [&](Bytes& b) { SetU32(&b[avih], 0); SetU32(&b[strh + 20], 0xffffffff); }, ""},
         {"frame time beyond 32 bits",
-         [&](Bytes& b) { Set32(b, avih, 0); Set32(b, strh + 20, 0xffffffff); Set32(b, strh + 24, 999999); },
+         [&](Bytes& b) { SetU32(&b[avih], 0); SetU32(&b[strh + 20], 0xffffffff); SetU32(&b[strh + 24], 999999); },
          "no usable frame rate"},
-        {"no frame rate", [&](Bytes& b) { Set32(b, avih, 0); Set32(b, strh + 24, 0); }, "no usable frame rate"},
+        {"no frame rate", [&](Bytes& b) { SetU32(&b[avih], 0); SetU32(&b[strh + 24], 0); }, "no usable frame rate"},
     };
     for (const auto& c : cases) {
         Bytes b = good;

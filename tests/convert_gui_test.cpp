@@ -178,7 +178,7 @@ std::vector<std::uint16_t> Halfwords(const Bytes& bytes)
 {
     std::vector<std::uint16_t> values;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-        values.push_back(std::uint16_t(bytes[i] | (bytes[i + 1] << 8)));
+        values.push_back(GetU16(&bytes[i]));
     return values;
 }
 

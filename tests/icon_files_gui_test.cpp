@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tiles/ByteOrder.h"
+
 namespace {
 
 QByteArray ReadIconFile(const QString& name)
@@ -27,10 +29,7 @@ QImage DesktopIcon(int size)
 
 quint32 LE(const QByteArray& b, qsizetype at, int bytes)
 {
-    quint32 v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = v << 8 | quint8(b[at + i]);
-    return v;
+    return GetLE(reinterpret_cast<const std::uint8_t*>(b.constData() + at), bytes);
 }
 
 quint32 BE32(const QByteArray& b, qsizetype at)

@@ -32,7 +32,7 @@ TileBuffer DecodeChar(const std::uint8_t* bytes, RowOrder order)
 {
     TileBuffer tile{};
     for (int k = 0; k < kTilePixels; ++k) {
-        const auto charRow = std::uint16_t(bytes[2 * k] | (bytes[2 * k + 1] << 8));
+        const std::uint16_t charRow = GetU16(bytes + 2 * k);
         const int bufferRow = order == SheetOrder ? k : kTilePixels - 1 - k;
         const PixelRow row = DecodeCharRow(charRow);
         for (int i = 0; i < kTilePixels; ++i)
@@ -54,8 +54,7 @@ CharBytes EncodeCharBytes(const TileBuffer& tile)
     const CharRows rows = EncodeChar(tile);
     CharBytes bytes{};
     for (int k = 0; k < kTilePixels; ++k) {
-        bytes[2 * k] = std::uint8_t(rows[k] & 0xFF);
-        bytes[2 * k + 1] = std::uint8_t(rows[k] >> 8);
+        SetU16(&bytes[2 * k], rows[k]);
     }
     return bytes;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "ByteOrder.h"
 #include "TileSheet.h"
 
 // The console's char form of a tile: 8 char rows of 16 bits, 2 bits per pixel

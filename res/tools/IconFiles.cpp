@@ -4,19 +4,9 @@
 
 #include <cstdint>
 
+#include "tiles/ByteOrder.h"
+
 namespace {
-
-void PutLE(QByteArray& out, std::uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.append(char((value >> (8 * i)) & 0xFF));
-}
-
-void PutBE32(QByteArray& out, std::uint32_t value)
-{
-    for (int i = 3; i >= 0; --i)
-        out.append(char((value >> (8 * i)) & 0xFF));
-}
 
 QByteArray RgbaPng(const QImage& image)
 {

@@ -4,21 +4,11 @@
 #include <cstddef>
 #include <cstring>
 
+#include "tiles/ByteOrder.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-void Put16(Bytes& b, std::uint32_t v)
-{
-    b.push_back(std::uint8_t(v));
-    b.push_back(std::uint8_t(v >> 8));
-}
-
-void Put32(Bytes& b, std::uint32_t v)
-{
-    Put16(b, v & 0xffff);
-    Put16(b, v >> 16);
-}
 
 void PutId(Bytes& b, const char (&id)[5])
 {
@@ -29,7 +19,7 @@ void PutId(Bytes& b, const char (&id)[5])
 std::size_t Begin(Bytes& b, const char (&id)[5])
 {
     PutId(b, id);
-    Put32(b, 0);
+    PutU32(b, 0);
     return b.size() - 4;
 }
 
@@ -44,8 +34,7 @@ std::size_t BeginList(Bytes& b, const char (&type)[5])
 void End(Bytes& b, std::size_t at)
 {
     const auto size = std::uint32_t(b.size() - at - 4);
-    for (int i = 0; i < 4; ++i)
-        b[at + std::size_t(i)] = std::uint8_t(size >> (8 * i));
+    SetU32(&b[at], size);
     if (size & 1)
         b.push_back(0);
 }
@@ -126,53 +115,53 @@ std::vector<std::uint8_t> WriteRle8Avi(const AviClipData& clip)
 
     const std::size_t hdrl = BeginList(b, "hdrl");
     const std::size_t avih = Begin(b, "avih");
-    Put32(b, clip.microSecPerFrame);
-    Put32(b, bytesPerSec);
-    Put32(b, 0);     // padding granularity
-    Put32(b, 0x10);  // AVIF_HASINDEX
-    Put32(b, count);
-    Put32(b, 0);     // initial frames
-    Put32(b, 1);     // streams
-    Put32(b, std::uint32_t(largest));
-    Put32(b, std::uint32_t(clip.width));
-    Put32(b, std::uint32_t(clip.height));
+    PutU32(b, clip.microSecPerFrame);
+    PutU32(b, bytesPerSec);
+    PutU32(b, 0);     // padding granularity
+    PutU32(b, 0x10);  // AVIF_HASINDEX
+    PutU32(b, count);
+    PutU32(b, 0);     // initial frames
+    PutU32(b, 1);     // streams
+    PutU32(b, std::uint32_t(largest));
+    PutU32(b, std::uint32_t(clip.width));
+    PutU32(b, std::uint32_t(clip.height));
     for (int i = 0; i < 4; ++i)
-        Put32(b, 0);
+        PutU32(b, 0);
     End(b, avih);
 
     const std::size_t strl = BeginList(b, "strl");
     const std::size_t strh = Begin(b, "strh");
     PutId(b, "vids");
     PutId(b, "mrle");
-    Put32(b, 0);  // flags
-    Put16(b, 0);  // priority
-    Put16(b, 0);  // language
-    Put32(b, 0);  // initial frames
-    Put32(b, clip.microSecPerFrame);  // scale / rate = seconds per frame
-    Put32(b, 1000000);
-    Put32(b, 0);  // start
-    Put32(b, count);
-    Put32(b, std::uint32_t(largest));
-    Put32(b, 0xffffffffu);  // quality: default
-    Put32(b, 0);            // sample size: varies
-    Put16(b, 0);
-    Put16(b, 0);
-    Put16(b, std::uint32_t(clip.width));
-    Put16(b, std::uint32_t(clip.height));
+    PutU32(b, 0);  // flags
+    PutU16(b, 0);  // priority
+    PutU16(b, 0);  // language
+    PutU32(b, 0);  // initial frames
+    PutU32(b, clip.microSecPerFrame);  // scale / rate = seconds per frame
+    PutU32(b, 1000000);
+    PutU32(b, 0);  // start
+    PutU32(b, count);
+    PutU32(b, std::uint32_t(largest));
+    PutU32(b, 0xffffffffu);  // quality: default
+    PutU32(b, 0);            // sample size: varies
+    PutU16(b, 0);
+    PutU16(b, 0);
+    PutU16(b, std::uint16_t(clip.width));
+    PutU16(b, std::uint16_t(clip.height));
     End(b, strh);
 
     const std::size_t strf = Begin(b, "strf");
-    Put32(b, 40);
-    Put32(b, std::uint32_t(clip.width));
-    Put32(b, std::uint32_t(clip.height));  // positive: bottom-up
-    Put16(b, 1);
-    Put16(b, 8);
-    Put32(b, 1);  // BI_RLE8
-    Put32(b, std::uint32_t(clip.width * clip.height));
-    Put32(b, 0);
-    Put32(b, 0);
-    Put32(b, 256);
-    Put32(b, 0);
+    PutU32(b, 40);
+    PutU32(b, std::uint32_t(clip.width));
+    PutU32(b, std::uint32_t(clip.height));  // positive: bottom-up
+    PutU16(b, 1);
+    PutU16(b, 8);
+    PutU32(b, 1);  // BI_RLE8
+    PutU32(b, std::uint32_t(clip.width * clip.height));
+    PutU32(b, 0);
+    PutU32(b, 0);
+    PutU32(b, 256);
+    PutU32(b, 0);
     for (std::uint32_t rgb : clip.palette) {
         b.push_back(std::uint8_t(rgb));
         b.push_back(std::uint8_t(rgb >> 8));
@@ -196,9 +185,9 @@ std::vector<std::uint8_t> WriteRle8Avi(const AviClipData& clip)
     const std::size_t idx1 = Begin(b, "idx1");
     for (std::size_t i = 0; i < frames.size(); ++i) {
         PutId(b, "00dc");
-        Put32(b, 0x10);  // AVIIF_KEYFRAME
-        Put32(b, offsets[i]);
-        Put32(b, std::uint32_t(frames[i].size()));
+        PutU32(b, 0x10);  // AVIIF_KEYFRAME
+        PutU32(b, offsets[i]);
+        PutU32(b, std::uint32_t(frames[i].size()));
     }
     End(b, idx1);
     End(b, riff);

@@ -94,15 +94,3 @@ Bytes StreamBytes(FILE* stream)
     std::fseek(stream, pos, SEEK_SET);
     return out;
 }
-
-void PutU16(Bytes& b, std::uint16_t v)
-{
-    b.push_back(std::uint8_t(v & 0xFF));
-    b.push_back(std::uint8_t(v >> 8));
-}
-
-void PutU32(Bytes& b, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.push_back(std::uint8_t((v >> (8 * i)) & 0xFF));
-}

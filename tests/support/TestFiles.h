@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+// Files are built byte by byte with PutU16, PutU32 and the other helpers of
+// tiles/ByteOrder.h.
+#include "tiles/ByteOrder.h"
+
 using Bytes = std::vector<std::uint8_t>;
 
 // A fresh folder under the system's temporary folder, removed with all it
@@ -35,7 +39,3 @@ std::set<std::string> FileNames(const std::string& folder);
 FILE* StreamWith(const Bytes& bytes);
 // Everything a stream holds, read from its start; the position is kept.
 Bytes StreamBytes(FILE* stream);
-
-// Little-endian helpers for building files byte by byte.
-void PutU16(Bytes& b, std::uint16_t v);
-void PutU32(Bytes& b, std::uint32_t v);
