@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Resource.h"
 #include "platform/AnimateCtrl.h"
 #include "platform/Dialog.h"
 
@@ -13,8 +14,7 @@ class CAboutDlg : public CDialog
     Q_OBJECT
 
 public:
-    enum { IDD = 100 };
-    enum { IDC_ANIMATE = 1003, IDR_CLIP = 142 };
+    enum { IDD = IDD_ABOUTBOX };
 
     explicit CAboutDlg(QWidget* pParent = nullptr);
 

@@ -1,6 +1,7 @@
 #include "EditorDlg.h"
 
 #include "AboutDlg.h"
+#include "Resource.h"
 #include "platform/DataExchange.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
@@ -59,9 +60,7 @@ const QString kTitle = QStringLiteral("Kelvane");
 constexpr int kTemplateCx = 279;
 constexpr int kTemplateCy = 120;
 
-constexpr int kIdEditFrame = 1003;
-constexpr UINT IDS_ABOUTBOX = 101;
-constexpr UINT IDM_ABOUTBOX = 0x0010;
+// The message that the caption painter sends to have the caption drawn.
 constexpr UINT WM_CAPTIONPAINT = WM_USER + 5;
 
 // The program's string table.
@@ -69,9 +68,45 @@ QString LoadStringResource(UINT id)
 {
     return id == IDS_ABOUTBOX ? QStringLiteral("&About Kelvane...") : QString();
 }
-constexpr int kIdSheetFrame = 1005;
+
+// An image or cursor compiled into the program: ":/res/<kind><id>.png".
+QPixmap ResourcePng(const char* kind, int id)
+{
+    return LoadResourcePixmap(QStringLiteral(":/res/%1%2.png").arg(QLatin1String(kind)).arg(id));
+}
 
 }  // namespace
+
+const CEditorDlg::Button CEditorDlg::kButtons[kButtonCount] = {
+    {IDC_NEW, "New", 5, 5, 15, 15, IDB_NEW, IDB_NEW_DOWN, "New tileset", &CEditorDlg::m_btnNew,
+     &CEditorDlg::OnNew},
+    {IDC_OPEN, "Open", 5, 20, 15, 15, IDB_OPEN, IDB_OPEN_DOWN, "Open tileset",
+     &CEditorDlg::m_btnOpen, &CEditorDlg::OnOpen},
+    {IDC_SAVE, "Save", 5, 35, 15, 15, IDB_SAVE, IDB_SAVE_DOWN, "Save tileset",
+     &CEditorDlg::m_btnSave, &CEditorDlg::OnSave},
+    {IDC_ABOUT, "About", 5, 60, 15, 15, IDB_ABOUT, IDB_ABOUT_DOWN, "About Kelvane",
+     &CEditorDlg::m_btnAbout, &CEditorDlg::OnAbout},
+    {IDC_EXIT, "Exit", 5, 75, 15, 15, IDB_EXIT, IDB_EXIT_DOWN, "Exit Kelvane",
+     &CEditorDlg::m_btnExit, &CEditorDlg::OnExit},
+    {IDC_UNDO, "Undo", 5, 100, 15, 15, IDB_UNDO, IDB_UNDO_DOWN, "Undo", &CEditorDlg::m_btnUndo,
+     &CEditorDlg::OnUndo},
+    {IDC_ZOOM, "Zoom", 20, 100, 15, 15, IDB_ZOOM, IDB_ZOOM_DOWN, "Zoom tile",
+     &CEditorDlg::m_btnZoom, &CEditorDlg::OnZoom},
+    {IDC_HFLIP, "HFlip", 35, 100, 15, 15, IDB_HFLIP, IDB_HFLIP_DOWN, "H-Flip Tile",
+     &CEditorDlg::m_btnHFlip, &CEditorDlg::OnHFlip},
+    {IDC_VFLIP, "VFlip", 50, 100, 15, 15, IDB_VFLIP, IDB_VFLIP_DOWN, "V-Flip Tile",
+     &CEditorDlg::m_btnVFlip, &CEditorDlg::OnVFlip},
+    {IDC_MODIFY, "Modify", 95, 100, 45, 15, IDB_MODIFY, IDB_MODIFY_DOWN, "Modify current tile",
+     &CEditorDlg::m_btnModify, &CEditorDlg::OnModify},
+    {IDC_COLOR1, "C1", 70, 95, 10, 10, IDB_COLOR1, IDB_COLOR1_DOWN, "Black",
+     &CEditorDlg::m_btnColor1, &CEditorDlg::OnColor1},
+    {IDC_COLOR2, "C2", 80, 95, 10, 10, IDB_COLOR2, IDB_COLOR2_DOWN, "Low Red",
+     &CEditorDlg::m_btnColor2, &CEditorDlg::OnColor2},
+    {IDC_COLOR3, "C3", 70, 105, 10, 10, IDB_COLOR3, IDB_COLOR3_DOWN, "Med Red",
+     &CEditorDlg::m_btnColor3, &CEditorDlg::OnColor3},
+    {IDC_COLOR4, "C4", 80, 105, 10, 10, IDB_COLOR4, IDB_COLOR4_DOWN, "Hi Red",
+     &CEditorDlg::m_btnColor4, &CEditorDlg::OnColor4},
+};
 
 QIcon ProgramIcon(bool bAllSizes)
 {
@@ -79,7 +114,7 @@ QIcon ProgramIcon(bool bAllSizes)
     // every image plugin what they might be. (Kept to the end of the
     // process, not destroyed after the application.)
     static const QIcon* const small = [] {
-        auto* icon = new QIcon(LoadResourcePixmap(QStringLiteral(":/res/icon128.png")));
+        auto* icon = new QIcon(ResourcePng("icon", IDR_MAINFRAME));
         for (const int size : {16, 48})
             icon->addPixmap(LoadResourcePixmap(QStringLiteral(":/icons/kelvane-%1.png").arg(size)));
         return icon;
@@ -98,8 +133,8 @@ QIcon ProgramIcon(bool bAllSizes)
 CEditorDlg::CEditorDlg(QWidget* parent)
     : CDialog(parent),
       m_hIcon(ProgramIcon(false)),
-      m_hCursorEdit(LoadResourcePixmap(QStringLiteral(":/res/cursor162.png")), 0, 0),
-      m_hCursorSheet(LoadResourcePixmap(QStringLiteral(":/res/cursor163.png")), 9, 8)
+      m_hCursorEdit(ResourcePng("cursor", IDC_CURSOR_EDIT), 0, 0),
+      m_hCursorSheet(ResourcePng("cursor", IDC_CURSOR_SHEET), 9, 8)
 {
     // A window of its own, owned by none (a dialog type would make it
     // transient for an invisible leader window).
@@ -113,28 +148,19 @@ CEditorDlg::CEditorDlg(QWidget* parent)
     CreateFrame(this, client(), WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
                 WS_EX_APPWINDOW | WS_EX_DLGMODALFRAME);
 
-    // The controls in template (tab) order.
-    AddButton(1013, "New", 5, 5, 15, 15);
-    AddButton(1000, "Open", 5, 20, 15, 15);
-    AddButton(1002, "Save", 5, 35, 15, 15);
-    AddButton(1011, "About", 5, 60, 15, 15);
-    AddButton(1007, "Exit", 5, 75, 15, 15);
-    AddButton(1016, "Undo", 5, 100, 15, 15);
-    AddButton(1008, "Zoom", 20, 100, 15, 15);
-    AddButton(1014, "HFlip", 35, 100, 15, 15);
-    AddButton(1015, "VFlip", 50, 100, 15, 15);
-    AddButton(1017, "Modify", 95, 100, 45, 15);
-    // The two frames only lend their rectangles to the views; never shown.
-    for (const auto& [id, x, y, cx, cy] : {std::array{kIdEditFrame, 25, 5, 115, 90},
-                                           std::array{kIdSheetFrame, 145, 5, 130, 110}}) {
+    // The controls in template (tab) order: the buttons, which show their
+    // text until DoDataExchange binds their members in their places, and
+    // the two frames, which only lend their rectangles to the views and are
+    // never shown.
+    for (const Button& b : kButtons)
+        AddControl(new QPushButton(QString::fromLatin1(b.text), client()), b.id, b.x, b.y, b.cx,
+                   b.cy);
+    for (const auto& [id, x, y, cx, cy] : {std::array{IDC_EDIT_FRAME, 25, 5, 115, 90},
+                                           std::array{IDC_SHEET_FRAME, 145, 5, 130, 110}}) {
         auto* frame = new QWidget(client());
         AddControl(frame, id, x, y, cx, cy);
         frame->hide();
     }
-    AddButton(1022, "C1", 70, 95, 10, 10);
-    AddButton(1023, "C2", 80, 95, 10, 10);
-    AddButton(1024, "C3", 70, 105, 10, 10);
-    AddButton(1025, "C4", 80, 105, 10, 10);
     // Separator lines: white rectangles.
     for (const int y : {54, 95}) {
         auto* line = new QWidget(client());
@@ -164,28 +190,11 @@ void CEditorDlg::AddControl(QWidget* w, int id, int x, int y, int cx, int cy)
     }
 }
 
-void CEditorDlg::AddButton(int id, const char* text, int x, int y, int cx, int cy)
-{
-    AddControl(new QPushButton(QString::fromLatin1(text), client()), id, x, y, cx, cy);
-}
-
 void CEditorDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, 1025, m_btnColor4);
-    DDX_Control(pDX, 1024, m_btnColor3);
-    DDX_Control(pDX, 1023, m_btnColor2);
-    DDX_Control(pDX, 1022, m_btnColor1);
-    DDX_Control(pDX, 1008, m_btnZoom);
-    DDX_Control(pDX, 1015, m_btnVFlip);
-    DDX_Control(pDX, 1016, m_btnUndo);
-    DDX_Control(pDX, 1002, m_btnSave);
-    DDX_Control(pDX, 1000, m_btnOpen);
-    DDX_Control(pDX, 1013, m_btnNew);
-    DDX_Control(pDX, 1017, m_btnModify);
-    DDX_Control(pDX, 1014, m_btnHFlip);
-    DDX_Control(pDX, 1007, m_btnExit);
-    DDX_Control(pDX, 1011, m_btnAbout);
+    for (const Button& b : kButtons)
+        DDX_Control(pDX, b.id, this->*b.member);
 }
 
 QWidget* CEditorDlg::Control(int id) const
@@ -203,20 +212,8 @@ bool CEditorDlg::OnInitDialog()
 {
     // Each button's up and pushed image, before the base initialisation
     // binds the buttons in the places of the template's controls.
-    m_btnColor1.LoadBitmaps(135, 136);
-    m_btnColor2.LoadBitmaps(137, 138);
-    m_btnColor3.LoadBitmaps(139, 140);
-    m_btnColor4.LoadBitmaps(141, 142);
-    m_btnZoom.LoadBitmaps(156, 160);
-    m_btnVFlip.LoadBitmaps(159, 158);
-    m_btnUndo.LoadBitmaps(157, 161);
-    m_btnSave.LoadBitmaps(154, 153);
-    m_btnOpen.LoadBitmaps(150, 149);
-    m_btnNew.LoadBitmaps(148, 147);
-    m_btnModify.LoadBitmaps(146, 145);
-    m_btnHFlip.LoadBitmaps(144, 143);
-    m_btnExit.LoadBitmaps(152, 151);
-    m_btnAbout.LoadBitmaps(134, 133);
+    for (const Button& b : kButtons)
+        (this->*b.member).LoadBitmaps(b.up, b.down);
     CDialog::OnInitDialog();
 
     if (CMenu* pSysMenu = GetSystemMenu(GetSafeHwnd(), FALSE)) {
@@ -230,31 +227,18 @@ bool CEditorDlg::OnInitDialog()
     setWindowIcon(m_hIcon);
 
     m_pEditWnd = new CTileEditWnd;
-    m_pEditWnd->CreateView(ControlRect(kIdEditFrame), client());
+    m_pEditWnd->CreateView(ControlRect(IDC_EDIT_FRAME), client());
     // A new editor fills its frame: zoom step 0.
     g_nZoomStep = 0;
     m_pSheetWnd = new CTileSheetWnd;
-    m_pSheetWnd->CreateView(ControlRect(kIdSheetFrame), client());
+    m_pSheetWnd->CreateView(ControlRect(IDC_SHEET_FRAME), client());
     connect(m_pSheetWnd, &CTileSheetWnd::TileClicked, this, &CEditorDlg::RefreshEditor);
 
     // C1, "Black": the editor's level at start.
     m_btnColor1.SetState(true);
 
-    const struct
-    {
-        CBitmapButton* button;
-        const char* text;
-    } tips[] = {
-        {&m_btnColor1, "Black"},         {&m_btnColor2, "Low Red"},
-        {&m_btnColor3, "Med Red"},       {&m_btnColor4, "Hi Red"},
-        {&m_btnExit, "Exit Kelvane"},    {&m_btnAbout, "About Kelvane"},
-        {&m_btnHFlip, "H-Flip Tile"},    {&m_btnVFlip, "V-Flip Tile"},
-        {&m_btnOpen, "Open tileset"},    {&m_btnSave, "Save tileset"},
-        {&m_btnUndo, "Undo"},            {&m_btnZoom, "Zoom tile"},
-        {&m_btnNew, "New tileset"},      {&m_btnModify, "Modify current tile"},
-    };
-    for (const auto& tip : tips)
-        tip.button->setToolTip(QString::fromLatin1(tip.text));
+    for (const Button& b : kButtons)
+        (this->*b.member).setToolTip(QString::fromLatin1(b.tip));
 
     // The cursor follows the position over the client area and every control.
     client()->setMouseTracking(true);
@@ -265,20 +249,8 @@ bool CEditorDlg::OnInitDialog()
     OnSetCursor(m_pSheetWnd, m_pSheetWnd->mapToGlobal(QPoint(0, 0)));
 
     // Commands of the buttons.
-    connect(&m_btnColor1, &QAbstractButton::clicked, this, &CEditorDlg::OnColor1);
-    connect(&m_btnColor2, &QAbstractButton::clicked, this, &CEditorDlg::OnColor2);
-    connect(&m_btnColor3, &QAbstractButton::clicked, this, &CEditorDlg::OnColor3);
-    connect(&m_btnColor4, &QAbstractButton::clicked, this, &CEditorDlg::OnColor4);
-    connect(&m_btnExit, &QAbstractButton::clicked, this, &CEditorDlg::OnExit);
-    connect(&m_btnOpen, &QAbstractButton::clicked, this, &CEditorDlg::OnOpen);
-    connect(&m_btnSave, &QAbstractButton::clicked, this, &CEditorDlg::OnSave);
-    connect(&m_btnHFlip, &QAbstractButton::clicked, this, &CEditorDlg::OnHFlip);
-    connect(&m_btnUndo, &QAbstractButton::clicked, this, &CEditorDlg::OnUndo);
-    connect(&m_btnVFlip, &QAbstractButton::clicked, this, &CEditorDlg::OnVFlip);
-    connect(&m_btnZoom, &QAbstractButton::clicked, this, &CEditorDlg::OnZoom);
-    connect(&m_btnNew, &QAbstractButton::clicked, this, &CEditorDlg::OnNew);
-    connect(&m_btnModify, &QAbstractButton::clicked, this, &CEditorDlg::OnModify);
-    connect(&m_btnAbout, &QAbstractButton::clicked, this, &CEditorDlg::OnAbout);
+    for (const Button& b : kButtons)
+        connect(&(this->*b.member), &QAbstractButton::clicked, this, b.command);
 
     // The desktop's keys for the buttons, each running the button's own handler.
     const struct
@@ -386,9 +358,9 @@ bool CEditorDlg::eventFilter(QObject* watched, QEvent* event)
 void CEditorDlg::OnSetCursor(QWidget* w, const QPoint& globalPos)
 {
     const QPoint p = client()->mapFromGlobal(globalPos);
-    if (ControlRect(kIdEditFrame).contains(p))
+    if (ControlRect(IDC_EDIT_FRAME).contains(p))
         w->setCursor(m_hCursorEdit);
-    else if (ControlRect(kIdSheetFrame).contains(p))
+    else if (ControlRect(IDC_SHEET_FRAME).contains(p))
         w->setCursor(m_hCursorSheet);
     else
         w->setCursor(Qt::ArrowCursor);
@@ -486,7 +458,7 @@ void CEditorDlg::OnZoom()
 {
     if (++g_nZoomStep > 3)
         g_nZoomStep = 0;
-    QRect r = ControlRect(kIdEditFrame);
+    QRect r = ControlRect(IDC_EDIT_FRAME);
     const int dx = g_nZoomStep * ((r.width() / 2 - 8) / 3);
     const int dy = g_nZoomStep * ((r.height() / 2 - 8) / 3);
     r.adjust(dx, dy, -dx, -dy);

@@ -29,13 +29,32 @@ extern int g_nZoomStep;
 // the four colour buttons, of which exactly one shows pushed: the current
 // colour of the editor.
 //
-// Every control's objectName() is its control id in decimal ("1013" for
-// New, "1003" for the editor's frame, "-1" for the separator lines).
+// Every control's objectName() is its control id (app/Resource.h) in
+// decimal ("1013" for New, "1003" for the editor's frame, "-1" for the
+// separator lines).
 class CEditorDlg : public CDialog, public CWnd
 {
     Q_OBJECT
 
 public:
+    // A button of the window: its control id, its template text (kept as its
+    // accessible name) and rectangle in dialog units, its up and pushed
+    // images, its tool tip, the member bound to it and the command it runs.
+    struct Button
+    {
+        int id;
+        const char* text;
+        int x, y, cx, cy;
+        unsigned up, down;
+        const char* tip;
+        CBitmapButton CEditorDlg::*member;
+        void (CEditorDlg::*command)();
+    };
+    static constexpr int kButtonCount = 14;
+    // The buttons in template (tab) order; the controls, their images, tool
+    // tips and commands are all made from it.
+    static const Button kButtons[kButtonCount];
+
     explicit CEditorDlg(QWidget* parent = nullptr);
     ~CEditorDlg() override;
 
@@ -118,9 +137,6 @@ private:
     // Makes w a control of the client area: id, template rectangle (dialog
     // units), tab order after the controls added before it.
     void AddControl(QWidget* w, int id, int x, int y, int cx, int cy);
-    // A template button: shows its text until DoDataExchange binds its
-    // member in its place.
-    void AddButton(int id, const char* text, int x, int y, int cx, int cy);
     // Editor level from colour index n (0-3), button C(n+1) pushed, the others not.
     void SelectColor(int index);
     QWidget* Control(int id) const;
@@ -147,8 +163,8 @@ private:
     CTileEditWnd* m_pEditWnd = nullptr;
     CTileSheetWnd* m_pSheetWnd = nullptr;
 
-    QCursor m_hCursorEdit;   // cursor 162
-    QCursor m_hCursorSheet;  // cursor 163
+    QCursor m_hCursorEdit;   // IDC_CURSOR_EDIT
+    QCursor m_hCursorSheet;  // IDC_CURSOR_SHEET
     // The template's last control with a tab stop (null once it has gone).
     QPointer<QWidget> m_pLastControl;
 };

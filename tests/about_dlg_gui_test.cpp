@@ -13,8 +13,6 @@ namespace kelvane {
 
 namespace {
 
-constexpr int kIdAbout = 1011;
-
 // True when the control's picture is frame `index` of its clip where the
 // clip shows, and black around it.
 bool Shows(CAnimateCtrl* ctrl, const QImage& img, int index)
@@ -84,7 +82,7 @@ TEST_F(AboutDlgTest, OpensFromTheButtonPlaysItsClipAndCloses)
         });
         // Time has gone on since the last box: the new one starts at frame 0 all the same.
         TestClock::s_nowUs += 1'234'567;
-        ClickButton(kIdAbout);
+        ClickButton(IDC_ABOUT);
         EXPECT_TRUE(seen.isNull()) << r.route << ": the About box is still there";
     }
 }
@@ -118,7 +116,7 @@ TEST_F(AboutDlgTest, TemplateTextsAndLayout)
     // At its template place, sized to the clip once it is open; a tab stop.
     EXPECT_EQ(dlg.m_animate.geometry(),
               QRect(MapDialogRect(7, 7, 53, 33).topLeft(), QSize(80, 60)));
-    EXPECT_EQ(dlg.m_animate.objectName(), "1003");
+    EXPECT_EQ(dlg.m_animate.objectName(), QString::number(IDC_ANIMATE));
     EXPECT_TRUE(dlg.m_animate.focusPolicy() & Qt::TabFocus);
     auto* ok = qobject_cast<QPushButton*>(children[2]);
     EXPECT_EQ(ok->text(), "OK");
@@ -144,11 +142,11 @@ TEST(AnimateCtrl, OpensAndPlaysAsAsked)
     const struct { const char* what; unsigned id, from, to, rep; bool opened, played;
                    int waitMs, frame; bool playing; } cases[] = {
         {"no such clip", 999, 0, 0xFFFF, unsigned(-1), false, false, 0, none, false},
-        {"one frame: still", 142, 5, 5, unsigned(-1), true, true, 150, 5, false},
-        {"two rounds of 3-4, then stays on 4", 142, 3, 4, 2, true, true, 400, 4, false},
-        {"0xFFFF: the last frame", 142, 32, 0xFFFF, unsigned(-1), true, true, 100, 32, false},
-        {"past the last frame", 142, 0, 33, 1, true, false, 0, 0, false},
-        {"backwards", 142, 9, 8, 1, true, false, 0, 0, false},
+        {"one frame: still", IDR_CLIP, 5, 5, unsigned(-1), true, true, 150, 5, false},
+        {"two rounds of 3-4, then stays on 4", IDR_CLIP, 3, 4, 2, true, true, 400, 4, false},
+        {"0xFFFF: the last frame", IDR_CLIP, 32, 0xFFFF, unsigned(-1), true, true, 100, 32, false},
+        {"past the last frame", IDR_CLIP, 0, 33, 1, true, false, 0, 0, false},
+        {"backwards", IDR_CLIP, 9, 8, 1, true, false, 0, 0, false},
     };
     for (const auto& c : cases) {
         CAnimateCtrl ctrl;

@@ -1,3 +1,5 @@
+#include "app/EditorDlg.h"
+#include "app/Resource.h"
 #include "platform/BitmapButton.h"
 
 #include "support/GuiTest.h"
@@ -118,18 +120,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, BitmapButtonDraw, ::testing::ValuesIn(kDrawCases
 // palette, of its button's size, its pushed image unlike its up image.
 TEST(ButtonImages, EachPairIs8BitOfItsSizeAndPushedDiffersFromUp)
 {
-    const struct
-    {
-        unsigned up, pushed;
-        QSize size;
-    } pairs[] = {
-        {148, 147, {24, 24}}, {150, 149, {24, 24}}, {154, 153, {24, 24}}, {134, 133, {24, 24}},
-        {152, 151, {24, 24}}, {157, 161, {24, 24}}, {156, 160, {24, 24}}, {144, 143, {24, 24}},
-        {159, 158, {24, 24}}, {146, 145, {75, 25}}, {135, 136, {16, 16}}, {137, 138, {16, 16}},
-        {139, 140, {16, 16}}, {141, 142, {16, 16}},
-    };
-    for (const auto& pair : pairs) {
-        for (const unsigned id : {pair.up, pair.pushed}) {
+    for (const CEditorDlg::Button& b : CEditorDlg::kButtons) {
+        // Command buttons' images are 24 x 24, Modify's 75 x 25, the colour
+        // spheres' 16 x 16.
+        const QSize size = b.id == IDC_MODIFY ? QSize(75, 25)
+                           : b.id >= IDC_COLOR1 && b.id <= IDC_COLOR4 ? QSize(16, 16)
+                                                                     : QSize(24, 24);
+        for (const unsigned id : {b.up, b.down}) {
             QFile file(QStringLiteral(":/res/bitmap%1.bmp").arg(id));
             ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << id;
             const QByteArray bytes = file.readAll();
@@ -141,9 +138,9 @@ TEST(ButtonImages, EachPairIs8BitOfItsSizeAndPushedDiffersFromUp)
             EXPECT_TRUE(colours == 0 || colours == 256) << id;
             const QImage image = Bitmap(id);
             EXPECT_EQ(image.format(), QImage::Format_Indexed8) << id;
-            EXPECT_EQ(image.size(), pair.size) << id;
+            EXPECT_EQ(image.size(), size) << id;
         }
-        EXPECT_NE(Bitmap(pair.up), Bitmap(pair.pushed)) << pair.up;
+        EXPECT_NE(Bitmap(b.up), Bitmap(b.down)) << b.up;
     }
 }
 

@@ -348,7 +348,7 @@ TEST_F(CaptionMainWindow, DrawsItsCaptionAndRunsItsSystemMenu)
         whileOpen = CaptionPixel(360, 17);
         AnswerMessageBox(nullptr, QMessageBox::No)(box);
     });
-    ClickButton(1013);
+    ClickButton(IDC_NEW);
     EXPECT_EQ(whileOpen, qRgb(128, 128, 128));
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_dlg.get()));
     EXPECT_EQ(CaptionPixel(360, 17), qRgb(200, 0, 255));

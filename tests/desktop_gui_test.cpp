@@ -44,19 +44,14 @@ QPoint Centred(QSize outer, QRect area)
 
 TEST_F(DesktopTest, EveryButtonShowsItsUpAndItsHeldImage)
 {
-    const struct { int id; unsigned up, held; } buttons[] = {
-        {1013, 148, 147}, {1000, 150, 149}, {1002, 154, 153}, {1011, 134, 133}, {1007, 152, 151},
-        {1016, 157, 161}, {1008, 156, 160}, {1014, 144, 143}, {1015, 159, 158}, {1017, 146, 145},
-        {1022, 135, 136}, {1023, 137, 138}, {1024, 139, 140}, {1025, 141, 142},
-    };
-    for (const auto& b : buttons) {
+    for (const CEditorDlg::Button& b : CEditorDlg::kButtons) {
         CBitmapButton* button = Button(b.id);
         ASSERT_TRUE(button) << b.id;
         button->SetState(false);  // no colour button held for the current colour
         ProcessEvents();
         EXPECT_EQ(Grab(button), ButtonImage(b.up, button->size())) << b.id;
         QTest::mousePress(button, Qt::LeftButton);
-        EXPECT_EQ(Grab(button), ButtonImage(b.held, button->size())) << b.id;
+        EXPECT_EQ(Grab(button), ButtonImage(b.down, button->size())) << b.id;
         // Let go outside: no click, no command.
         QTest::mouseRelease(button, Qt::LeftButton, Qt::NoModifier, QPoint(-4, -4));
     }
@@ -75,7 +70,7 @@ TEST_F(DesktopTest, WindowsOpenCentredAndTheMainWindowBelongsToNone)
     // Moved away first: the About box and a message box follow the main
     // window, frame and all, and carry the program's icon at every size.
     m_dlg->move(m_dlg->pos() + QPoint(-37, 21));
-    for (const int button : {1011, 1013}) {
+    for (const int button : {IDC_ABOUT, IDC_NEW}) {
         QRect box;
         QList<QSize> iconSizes;
         m_script.then([&](QWidget* w) {
@@ -141,9 +136,9 @@ TEST_F(DesktopTest, MoveFromTheWindowMenuFollowsTheMouseAndTheKeys)
         EXPECT_FALSE(Frame()->IsMoving()) << c.what;
         EXPECT_EQ(Pos() - start, c.moved) << c.what;
         // Ended: the next click reaches its button.
-        ClickButton(1023);
-        EXPECT_EQ(Button(1023)->GetState() & BST_PUSHED, BST_PUSHED) << c.what;
-        ClickButton(1022);
+        ClickButton(IDC_COLOR2);
+        EXPECT_EQ(Button(IDC_COLOR2)->GetState() & BST_PUSHED, BST_PUSHED) << c.what;
+        ClickButton(IDC_COLOR1);
     }
 }
 
@@ -202,7 +197,7 @@ TEST_F(DesktopTest, KeysRunTheButtonsHandlers)
     EXPECT_TRUE(m_dlg->isVisible());
     // Ctrl+Z: Undo, back to the tile before the stroke.
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_dlg.get()));
-    ClickButton(1025);
+    ClickButton(IDC_COLOR4);
     QTest::mouseClick(m_edit, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     ASSERT_NE(m_edit->GetPixels(), TileBuffer{});
     QTest::keyClick(m_dlg->focusWidget() ? m_dlg->focusWidget() : m_dlg.get(), Qt::Key_Z, Qt::ControlModifier);

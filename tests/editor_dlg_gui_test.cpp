@@ -1,5 +1,6 @@
 #include "app/EditorApp.h"
 #include "app/EditorDlg.h"
+#include "app/Resource.h"
 
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
@@ -66,31 +67,6 @@ protected:
     }
 };
 
-struct ButtonCase
-{
-    int id;
-    const char* text;
-    int x, y, cx, cy;
-    const char* tip;
-};
-
-const ButtonCase kButtons[] = {
-    {1013, "New", 5, 5, 15, 15, "New tileset"},
-    {1000, "Open", 5, 20, 15, 15, "Open tileset"},
-    {1002, "Save", 5, 35, 15, 15, "Save tileset"},
-    {1011, "About", 5, 60, 15, 15, "About Kelvane"},
-    {1007, "Exit", 5, 75, 15, 15, "Exit Kelvane"},
-    {1016, "Undo", 5, 100, 15, 15, "Undo"},
-    {1008, "Zoom", 20, 100, 15, 15, "Zoom tile"},
-    {1014, "HFlip", 35, 100, 15, 15, "H-Flip Tile"},
-    {1015, "VFlip", 50, 100, 15, 15, "V-Flip Tile"},
-    {1017, "Modify", 95, 100, 45, 15, "Modify current tile"},
-    {1022, "C1", 70, 95, 10, 10, "Black"},
-    {1023, "C2", 80, 95, 10, 10, "Low Red"},
-    {1024, "C3", 70, 105, 10, 10, "Med Red"},
-    {1025, "C4", 80, 105, 10, 10, "Hi Red"},
-};
-
 TEST_F(EditorDlgTest, LayoutFollowsTemplate)
 {
     EXPECT_EQ(m_dlg->windowTitle(), QStringLiteral("Kelvane"));
@@ -100,12 +76,12 @@ TEST_F(EditorDlgTest, LayoutFollowsTemplate)
     EXPECT_EQ(m_dlg->client()->pos(), QPoint(3, 22));
     EXPECT_EQ(m_dlg->font().family(), QStringLiteral("Arial"));
     EXPECT_EQ(m_dlg->font().pointSize(), 8);
-    const QImage icon(QStringLiteral(":/res/icon128.png"));
+    const QImage icon(QStringLiteral(":/res/icon%1.png").arg(IDR_MAINFRAME));
     ASSERT_EQ(icon.size(), QSize(32, 32));
     EXPECT_EQ(m_dlg->windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32),
               icon.convertToFormat(QImage::Format_ARGB32));
     // The framework's focus: the first control with a tab stop.
-    EXPECT_EQ(m_dlg->focusWidget(), Button(1013));
+    EXPECT_EQ(m_dlg->focusWidget(), Button(IDC_NEW));
     const QPalette pal = m_dlg->palette();
     EXPECT_EQ(pal.color(QPalette::Window), QColor(0, 0, 0));
     EXPECT_EQ(pal.color(QPalette::WindowText), QColor(255, 0, 0));
@@ -113,7 +89,7 @@ TEST_F(EditorDlgTest, LayoutFollowsTemplate)
     EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipBase), QColor(0, 0, 0));
     EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipText), QColor(200, 0, 255));
 
-    for (const ButtonCase& b : kButtons) {
+    for (const CEditorDlg::Button& b : CEditorDlg::kButtons) {
         CBitmapButton* button = Button(b.id);
         ASSERT_TRUE(button) << b.id;
         // The template text is never shown, only kept as the accessible name.
@@ -125,15 +101,16 @@ TEST_F(EditorDlgTest, LayoutFollowsTemplate)
     }
 
     // Tab order: template order, then round again.
-    QWidget* w = Button(1013);
-    for (const ButtonCase& b : kButtons) {
+    QWidget* w = Button(IDC_NEW);
+    for (const CEditorDlg::Button& b : CEditorDlg::kButtons) {
         EXPECT_EQ(w, Button(b.id)) << "expected " << b.text;
         w = w->nextInFocusChain();
         while (w && !qobject_cast<CBitmapButton*>(w))
             w = w->nextInFocusChain();
     }
 
-    for (const auto& [id, rect] : {std::pair{1003, kEditFrame}, std::pair{1005, kSheetFrame}}) {
+    for (const auto& [id, rect] :
+         {std::pair{IDC_EDIT_FRAME, kEditFrame}, std::pair{IDC_SHEET_FRAME, kSheetFrame}}) {
         QWidget* frame = m_dlg->client()->findChild<QWidget*>(QString::number(id));
         ASSERT_TRUE(frame);
         EXPECT_FALSE(frame->isVisible());
@@ -153,8 +130,8 @@ TEST_F(EditorDlgTest, LayoutFollowsTemplate)
     EXPECT_EQ(img.pixel(line2.center()), qRgb(255, 255, 255));
     EXPECT_EQ(img.pixel(line1.center() + QPoint(0, 3)), qRgb(0, 0, 0));  // dialog background
 
-    EXPECT_TRUE(Button(1022)->GetState() & BST_PUSHED);
-    for (const int id : {1023, 1024, 1025})
+    EXPECT_TRUE(Button(IDC_COLOR1)->GetState() & BST_PUSHED);
+    for (const int id : {IDC_COLOR2, IDC_COLOR3, IDC_COLOR4})
         EXPECT_FALSE(Button(id)->GetState() & BST_PUSHED);
     EXPECT_EQ(m_edit->Level(), 0);
     EXPECT_EQ(g_nZoomStep, 0);
@@ -162,7 +139,7 @@ TEST_F(EditorDlgTest, LayoutFollowsTemplate)
 
 TEST_F(EditorDlgTest, ToolTipsShowBlackWithVioletTextAndEditFieldsKeepSystemColours)
 {
-    for (const ButtonCase& b : kButtons) {
+    for (const CEditorDlg::Button& b : CEditorDlg::kButtons) {
         CBitmapButton* button = Button(b.id);
         const QPoint c = button->rect().center();
         QHelpEvent help(QEvent::ToolTip, c, button->mapToGlobal(c));
@@ -200,18 +177,17 @@ TEST_F(EditorDlgTest, ToolTipsShowBlackWithVioletTextAndEditFieldsKeepSystemColo
 
 TEST_F(EditorDlgTest, ColourButtonPushesItselfAndSetsLevel)
 {
-    const int ids[] = {1022, 1023, 1024, 1025};
+    const CEditorDlg::Button* colours = &CEditorDlg::kButtons[CEditorDlg::kButtonCount - 4];
     const int levels[] = {0, 85, 170, 255};
     for (const int pick : {-1, 2, 0, 3, 3, 1, 2}) {
         if (pick >= 0)
-            ClickButton(ids[pick]);
+            ClickButton(colours[pick].id);
         const int pushed = pick < 0 ? 0 : pick;  // C1 at start
         ProcessEvents();
         for (int i = 0; i < 4; ++i) {
-            CBitmapButton* button = Button(ids[i]);
+            CBitmapButton* button = Button(colours[i].id);
             EXPECT_EQ(bool(button->GetState() & BST_PUSHED), i == pushed) << "after C" << pick + 1;
-            // Up images 135, 137, 139, 141; the pushed one follows each.
-            const unsigned image = 135 + 2 * i + (i == pushed ? 1 : 0);
+            const unsigned image = i == pushed ? colours[i].down : colours[i].up;
             EXPECT_EQ(Grab(button), ButtonImage(image, button->size()))
                 << "C" << i + 1 << " after C" << pick + 1;
         }
@@ -224,11 +200,11 @@ TEST_F(EditorDlgTest, ColourButtonPushesItselfAndSetsLevel)
 
 TEST_F(EditorDlgTest, NewAskedNoKeepsAllYesBlanksSheetAndEditorButSelectionAndColour)
 {
-    ClickButton(1008);
-    ClickButton(1024);
+    ClickButton(IDC_ZOOM);
+    ClickButton(IDC_COLOR3);
     ClickTile(3, 2);
     PaintCell(1, 1);
-    ClickButton(1017);
+    ClickButton(IDC_MODIFY);
     PaintCell(4, 4);
     const TileBuffer edited = m_edit->GetPixels();
     const TileBuffer written = SheetTile(3, 2);
@@ -237,7 +213,7 @@ TEST_F(EditorDlgTest, NewAskedNoKeepsAllYesBlanksSheetAndEditorButSelectionAndCo
     for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
         SeenMessageBox seen;
         m_script.then(AnswerMessageBox(&seen, answer));
-        ClickButton(1013);
+        ClickButton(IDC_NEW);
         ExpectQuestion(seen, "Do you really create a new tileset?");
         const bool yes = answer == QMessageBox::Yes;
         EXPECT_EQ(SheetTile(3, 2), yes ? Filled(0) : written);
@@ -248,7 +224,7 @@ TEST_F(EditorDlgTest, NewAskedNoKeepsAllYesBlanksSheetAndEditorButSelectionAndCo
     EXPECT_EQ(m_edit->UndoCopy(), Filled(0));
     EXPECT_EQ(m_sheet->Sheet().SelCol(), 3);
     EXPECT_EQ(m_sheet->Sheet().SelRow(), 2);
-    EXPECT_TRUE(Button(1024)->GetState() & BST_PUSHED);
+    EXPECT_TRUE(Button(IDC_COLOR3)->GetState() & BST_PUSHED);
     EXPECT_EQ(m_edit->Level(), 170);
     EXPECT_EQ(g_nZoomStep, 1);
     EXPECT_EQ(m_edit->size(), QSize(120, 104));
@@ -260,19 +236,19 @@ TEST_F(EditorDlgTest, ExitAnsweredNoKeepsRunning)
 {
     SeenMessageBox seen;
     m_script.then(AnswerMessageBox(&seen, QMessageBox::No));
-    ClickButton(1007);
+    ClickButton(IDC_EXIT);
     ExpectQuestion(seen, "Do you really want to quit?");
     EXPECT_TRUE(m_dlg->isVisible());
 }
 
 TEST_F(EditorDlgTest, ModifyWritesOnlySelectedTileAndAClickThereBringsItBack)
 {
-    ClickButton(1025);
+    ClickButton(IDC_COLOR4);
     ClickTile(5, 3);
     PaintCell(6, 1);
     std::vector<std::uint8_t> expected(m_sheet->GetPixels(), m_sheet->GetPixels() + kSheetBytes);
     expected[CTileSheet::PixelIndex(5, 3, 8 * 6 + 6)] = 255;
-    ClickButton(1017);
+    ClickButton(IDC_MODIFY);
     EXPECT_EQ(std::vector<std::uint8_t>(m_sheet->GetPixels(), m_sheet->GetPixels() + kSheetBytes),
               expected);
     const TileBuffer written = m_edit->GetPixels();
@@ -288,21 +264,21 @@ TEST_F(EditorDlgTest, ModifyWritesOnlySelectedTileAndAClickThereBringsItBack)
     ClickTile(0, 0);
     EXPECT_EQ(m_edit->GetPixels(), Filled(0));
     EXPECT_EQ(m_edit->UndoCopy(), written);
-    ClickButton(1016);
+    ClickButton(IDC_UNDO);
     EXPECT_EQ(m_edit->GetPixels(), written);
 }
 
 TEST_F(EditorDlgTest, UndoAndFlipButtonsActOnEditor)
 {
-    ClickButton(1025);
+    ClickButton(IDC_COLOR4);
     PaintCell(0, 0);  // top-left cell: byte 56
-    ClickButton(1014);  // H-Flip: upside down
+    ClickButton(IDC_HFLIP);  // H-Flip: upside down
     EXPECT_EQ(m_edit->GetPixels()[0], 255);
     EXPECT_EQ(m_edit->GetPixels()[56], 0);
-    ClickButton(1015);  // V-Flip: mirrored
+    ClickButton(IDC_VFLIP);  // V-Flip: mirrored
     EXPECT_EQ(m_edit->GetPixels()[7], 255);
     EXPECT_EQ(m_edit->GetPixels()[0], 0);
-    ClickButton(1016);
+    ClickButton(IDC_UNDO);
     EXPECT_EQ(m_edit->GetPixels()[0], 255);
     EXPECT_EQ(m_edit->GetPixels()[7], 0);
 }
@@ -311,7 +287,7 @@ TEST_F(EditorDlgTest, ZoomShrinksEditorAroundFrameCentreAndComesBack)
 {
     const QSize sizes[] = {{120, 104}, {68, 62}, {16, 20}, {172, 146}};
     for (int press = 0; press < 4; ++press) {
-        ClickButton(1008);
+        ClickButton(IDC_ZOOM);
         EXPECT_EQ(g_nZoomStep, (press + 1) % 4);
         const QRect r = m_edit->geometry();
         EXPECT_EQ(r.size(), sizes[press]) << "press " << press + 1;
@@ -323,9 +299,9 @@ TEST_F(EditorDlgTest, ZoomShrinksEditorAroundFrameCentreAndComesBack)
 
 TEST_F(EditorDlgTest, SmallestZoomPaintsCellsAndLeavesBareFrameToBackground)
 {
-    ClickButton(1025);
+    ClickButton(IDC_COLOR4);
     for (int i = 0; i < 3; ++i)
-        ClickButton(1008);
+        ClickButton(IDC_ZOOM);
     const QRect r(116, 71, 16, 20);  // cells of 2 x 2, a strip of 4 rows below them
     ASSERT_EQ(m_edit->geometry(), r);
     QTest::mouseClick(m_edit, Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));    // byte 56
@@ -352,7 +328,7 @@ struct CursorCase
 {
     QPoint pos;  // client coordinates
     int zoom;    // Zoom presses first
-    int cursor;  // 162, 163 or 0 for the arrow
+    int cursor;  // IDC_CURSOR_EDIT, IDC_CURSOR_SHEET or 0 for the arrow
 };
 
 class EditorDlgCursor : public EditorDlgTest, public ::testing::WithParamInterface<CursorCase>
@@ -363,7 +339,7 @@ TEST_P(EditorDlgCursor, ShapeFollowsFrames)
 {
     const CursorCase c = GetParam();
     for (int i = 0; i < c.zoom; ++i)
-        ClickButton(1008);
+        ClickButton(IDC_ZOOM);
     // Come from outside the window so every widget on the way sees the cursor enter.
     QTest::mouseMove(m_dlg->client(), QPoint(1, 190));
     QTest::mouseMove(m_dlg->client(), c.pos);
@@ -380,21 +356,21 @@ TEST_P(EditorDlgCursor, ShapeFollowsFrames)
     ASSERT_FALSE(expected.isNull());
     EXPECT_EQ(cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
               expected.convertToFormat(QImage::Format_ARGB32));
-    EXPECT_EQ(cursor.hotSpot(), c.cursor == 162 ? QPoint(0, 0) : QPoint(9, 8));
+    EXPECT_EQ(cursor.hotSpot(), c.cursor == IDC_CURSOR_EDIT ? QPoint(0, 0) : QPoint(9, 8));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Positions, EditorDlgCursor,
-    ::testing::Values(CursorCase{{100, 80}, 0, 162},   // editor
-                      CursorCase{{38, 8}, 0, 162},     // editor's top-left pixel
-                      CursorCase{{300, 100}, 0, 163},  // sheet
-                      CursorCase{{412, 186}, 0, 163},  // sheet's bottom-right pixel
+    ::testing::Values(CursorCase{{100, 80}, 0, IDC_CURSOR_EDIT},   // editor
+                      CursorCase{{38, 8}, 0, IDC_CURSOR_EDIT},     // editor's top-left pixel
+                      CursorCase{{300, 100}, 0, IDC_CURSOR_SHEET},  // sheet
+                      CursorCase{{412, 186}, 0, IDC_CURSOR_SHEET},  // sheet's bottom-right pixel
                       CursorCase{{15, 15}, 0, 0},      // New button
                       CursorCase{{214, 100}, 0, 0},    // between the frames
                       CursorCase{{30, 130}, 0, 0},     // empty client area
-                      CursorCase{{124, 81}, 3, 162},   // editor shrunk to 16 x 20
-                      CursorCase{{45, 20}, 3, 162},    // frame left bare by the zoom
-                      CursorCase{{205, 150}, 2, 162},  // frame left bare by the zoom
+                      CursorCase{{124, 81}, 3, IDC_CURSOR_EDIT},   // editor shrunk to 16 x 20
+                      CursorCase{{45, 20}, 3, IDC_CURSOR_EDIT},    // frame left bare by the zoom
+                      CursorCase{{205, 150}, 2, IDC_CURSOR_EDIT},  // frame left bare by the zoom
                       CursorCase{{211, 80}, 2, 0}));   // just right of the frame
 
 // Ways to end the modal run: Escape and the close box at once, Exit after Yes.
@@ -429,7 +405,7 @@ TEST_P(EditorDlgEnding, EndsModalRun)
             dlg.close();
             break;
         case Ending::ExitYes:
-            QTest::mouseClick(dlg.client()->findChild<CBitmapButton*>(QStringLiteral("1007")),
+            QTest::mouseClick(dlg.client()->findChild<CBitmapButton*>(QString::number(IDC_EXIT)),
                               Qt::LeftButton);
             break;
         }

@@ -5,6 +5,8 @@
 // glow to the lower right, as if the button went in under the light.
 #include "Buttons.h"
 
+#include "app/Resource.h"
+
 #include <QDir>
 #include <QImage>
 #include <QList>
@@ -16,6 +18,8 @@
 #include <functional>
 #include <numbers>
 #include <vector>
+
+using namespace kelvane;  // the resource ids
 
 namespace {
 
@@ -366,7 +370,7 @@ QImage ToPalette256(const QImage& argb)
     return indexed;
 }
 
-bool WriteBmp(const QDir& dir, int id, const QImage& argb)
+bool WriteBmp(const QDir& dir, unsigned id, const QImage& argb)
 {
     const QImage indexed = ToPalette256(argb);
     const QString path = dir.filePath(QStringLiteral("bitmap%1.bmp").arg(id));
@@ -383,14 +387,14 @@ bool WriteButtonImages(const QDir& dir)
 {
     const struct
     {
-        int up, pushed;
+        unsigned up, pushed;
         QImage motif;
     } commands[] = {
-        {134, 133, Question()},         {144, 143, DoubleArrow(true)},
-        {148, 147, Paper()},            {150, 149, Folder()},
-        {152, 151, Cross()},            {154, 153, Floppy()},
-        {156, 160, Magnifier()},        {157, 161, UndoArrow()},
-        {159, 158, DoubleArrow(false)},
+        {IDB_ABOUT, IDB_ABOUT_DOWN, Question()}, {IDB_HFLIP, IDB_HFLIP_DOWN, DoubleArrow(true)},
+        {IDB_NEW, IDB_NEW_DOWN, Paper()},        {IDB_OPEN, IDB_OPEN_DOWN, Folder()},
+        {IDB_EXIT, IDB_EXIT_DOWN, Cross()},      {IDB_SAVE, IDB_SAVE_DOWN, Floppy()},
+        {IDB_ZOOM, IDB_ZOOM_DOWN, Magnifier()},  {IDB_UNDO, IDB_UNDO_DOWN, UndoArrow()},
+        {IDB_VFLIP, IDB_VFLIP_DOWN, DoubleArrow(false)},
     };
     bool ok = true;
     for (const auto& b : commands) {
@@ -398,8 +402,8 @@ bool WriteButtonImages(const QDir& dir)
         ok = WriteBmp(dir, b.pushed, Compose(b.motif, true)) && ok;
     }
     // Modify: four triangles in a row; pushed, two pairs set apart.
-    ok = WriteBmp(dir, 146, Compose(Triangles({7, 21, 35, 49}), false)) && ok;
-    ok = WriteBmp(dir, 145, Compose(Triangles({4, 18, 38, 52}), true)) && ok;
+    ok = WriteBmp(dir, IDB_MODIFY, Compose(Triangles({7, 21, 35, 49}), false)) && ok;
+    ok = WriteBmp(dir, IDB_MODIFY_DOWN, Compose(Triangles({4, 18, 38, 52}), true)) && ok;
 
     const SphereShades spheres[] = {
         {qRgb(8, 8, 12), qRgb(30, 30, 38), qRgb(62, 62, 76), qRgb(150, 150, 168)},
@@ -407,9 +411,13 @@ bool WriteButtonImages(const QDir& dir)
         {qRgb(96, 0, 0), qRgb(170, 0, 0), qRgb(214, 50, 50), qRgb(255, 170, 170)},
         {qRgb(150, 0, 0), qRgb(255, 0, 0), qRgb(255, 96, 96), qRgb(255, 220, 220)},
     };
+    const unsigned colours[4][2] = {{IDB_COLOR1, IDB_COLOR1_DOWN},
+                                    {IDB_COLOR2, IDB_COLOR2_DOWN},
+                                    {IDB_COLOR3, IDB_COLOR3_DOWN},
+                                    {IDB_COLOR4, IDB_COLOR4_DOWN}};
     for (int i = 0; i < 4; ++i) {
-        ok = WriteBmp(dir, 135 + 2 * i, Sphere(spheres[i], false)) && ok;
-        ok = WriteBmp(dir, 136 + 2 * i, Sphere(spheres[i], true)) && ok;
+        ok = WriteBmp(dir, colours[i][0], Sphere(spheres[i], false)) && ok;
+        ok = WriteBmp(dir, colours[i][1], Sphere(spheres[i], true)) && ok;
     }
     return ok;
 }

@@ -16,6 +16,7 @@
 #include "Buttons.h"
 #include "Clip.h"
 #include "IconFiles.h"
+#include "app/Resource.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -27,6 +28,8 @@
 #include <QPolygon>
 
 #include <cstdio>
+
+using namespace kelvane;  // the resource ids
 
 namespace {
 
@@ -222,11 +225,13 @@ int main(int argc, char** argv)
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
-    bool ok = Write(dir, QStringLiteral("cursor162.png"), Pencil());
-    ok = Write(dir, QStringLiteral("cursor163.png"), CrossHair()) && ok;
-    ok = Write(dir, QStringLiteral("icon128.png"), Headset()) && ok;
+    bool ok = Write(dir, QStringLiteral("cursor%1.png").arg(IDC_CURSOR_EDIT), Pencil());
+    ok = Write(dir, QStringLiteral("cursor%1.png").arg(IDC_CURSOR_SHEET), CrossHair()) && ok;
+    ok = Write(dir, QStringLiteral("icon%1.png").arg(IDR_MAINFRAME), Headset()) && ok;
     ok = WriteButtonImages(dir) && ok;
-    ok = WriteConsoleClip(dir.filePath(QStringLiteral("clip142.avi")).toStdString()) && ok;
+    ok = WriteConsoleClip(
+             dir.filePath(QStringLiteral("clip%1.avi").arg(IDR_CLIP)).toStdString()) &&
+         ok;
     if (argc == 3) {
         const QDir icons(QString::fromLocal8Bit(argv[2]));
         const QImage small = SmallHeadset();

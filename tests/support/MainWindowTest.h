@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/EditorDlg.h"
+#include "app/Resource.h"
 #include "platform/BitmapButton.h"
 #include "support/GuiTest.h"
 #include "tiles/TileSheet.h"
