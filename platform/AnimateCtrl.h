@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Platform.h"
 #include "formats/AviClip.h"
 
 #include <QImage>
@@ -84,7 +85,3 @@ private:
 };
 
 } // namespace kelvane::win
-
-namespace kelvane {
-using namespace win;
-} // namespace kelvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <QAbstractButton>
 #include <QPixmap>
 
@@ -63,7 +65,3 @@ private:
 };
 
 } // namespace kelvane::win
-
-namespace kelvane {
-using namespace win;
-} // namespace kelvane

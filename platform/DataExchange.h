@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -81,7 +83,3 @@ bool ParseSignedDecimal(const QString& text, int& value);
 bool ParseUnsignedDecimal(const QString& text, std::uint32_t& value);
 
 } // namespace kelvane::win
-
-namespace kelvane {
-using namespace win;
-} // namespace kelvane

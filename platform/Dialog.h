@@ -1,9 +1,6 @@
 #pragma once
 
-// platform/: a small layer over Qt with the window and framework services
-// the program is written against (dialogs and dialog units, data exchange,
-// message boxes, file dialog, window services). Uses Qt and the core
-// (tiles/, formats/), nothing above it.
+#include "platform/Platform.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -89,7 +86,3 @@ private:
 };
 
 } // namespace kelvane::win
-
-namespace kelvane {
-using namespace win;
-} // namespace kelvane

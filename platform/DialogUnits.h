@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <QRect>
 #include <QSize>
 
@@ -22,7 +24,3 @@ QRect MapDialogRect(int x, int y, int cx, int cy);
 QSize MapDialogSize(int cx, int cy);
 
 } // namespace kelvane::win
-
-namespace kelvane {
-using namespace win;
-} // namespace kelvane

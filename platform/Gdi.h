@@ -4,6 +4,7 @@
 // client area included) and onto memory devices with compatible bitmaps,
 // which are images at the window's device pixel ratio.
 
+#include "platform/Platform.h"
 #include "platform/SystemMetrics.h"
 #include "platform/WindowProc.h"
 
@@ -201,7 +202,3 @@ BOOL DrawFrameControl(CDC* pDC, RECT* rect, UINT type, UINT state);
 BOOL DrawCaption(HWND hwnd, CDC* pDC, const RECT* rect, UINT flags);
 
 } // namespace kelvane::win
-
-namespace kelvane {
-using namespace win;
-} // namespace kelvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <QString>
 
 class QWidget;
@@ -39,7 +41,3 @@ int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsi
 int AfxMessageBox(const QString& text, unsigned type = MB_OK | MB_ICONEXCLAMATION);
 
 } // namespace kelvane::win
-
-namespace kelvane {
-using namespace win;
-} // namespace kelvane

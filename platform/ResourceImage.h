@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <QPixmap>
 #include <QString>
 
@@ -12,7 +14,3 @@ namespace kelvane::win {
 QPixmap LoadResourcePixmap(const QString& path);
 
 } // namespace kelvane::win
-
-namespace kelvane {
-using namespace win;
-} // namespace kelvane

@@ -4,6 +4,8 @@
 // buttons at 96 DPI (logical pixels; the device pixel ratio does the rest)
 // and the classic Windows standard colour scheme.
 
+#include "platform/Platform.h"
+
 #include <QColor>
 
 #include <cstdint>
@@ -58,7 +60,3 @@ COLORREF GetSysColor(int index);
 bool SetSysColors(int count, const int* elements, const COLORREF* values);
 
 } // namespace kelvane::win
-
-namespace kelvane {
-using namespace win;
-} // namespace kelvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Platform.h"
 #include "platform/WindowProc.h"
 
 #include <QIcon>
@@ -105,7 +106,3 @@ private:
 };
 
 } // namespace kelvane::win
-
-namespace kelvane {
-using namespace win;
-} // namespace kelvane

@@ -5,6 +5,8 @@
 // per-thread record of the message being dispatched, window styles, and the
 // Qt events of the window turned into the messages its procedure handles.
 
+#include "platform/Platform.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -212,7 +214,3 @@ private:
 };
 
 } // namespace kelvane::win
-
-namespace kelvane {
-using namespace win;
-} // namespace kelvane
