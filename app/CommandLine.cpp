@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "formats/FileTypes.h"
+
 #include <cstring>
 
 namespace kelvane {
@@ -8,14 +10,13 @@ namespace {
 
 const char* const kUsage = "Usage: kelvane [--help] [--version] [FILE]\n";
 
-const char* const kHelp =
+// Before and after the lines of the file types.
+const char* const kHelpHead =
     "Kelvane, an editor for the chars (8 x 8 tiles) of the Nintendo Virtual Boy.\n"
     "\n"
     "FILE is opened at start as the Open command opens it, with the type that\n"
-    "its extension names:\n"
-    "  .dib .bmp        a bitmap, through the DIB import and its options\n"
-    "  .vb .bin .obj    a ROM image, through the ROM import and its options\n"
-    "  .kl and others   a Kelvane tileset file\n"
+    "its extension names:\n";
+const char* const kHelpTail =
     "Without FILE the program starts with a blank tileset.\n"
     "\n"
     "Options:\n"
@@ -36,7 +37,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, FILE* out, FILE*
         if (options && std::strcmp(arg, "--") == 0) {
             options = false;
         } else if (options && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)) {
-            std::fprintf(out, "%s\n%s", kUsage, kHelp);
+            std::fprintf(out, "%s\n%s%s%s", kUsage, kHelpHead, EditorTypesHelp().c_str(),
+                         kHelpTail);
             return {false, 0, {}};
         } else if (options && std::strcmp(arg, "--version") == 0) {
             std::fprintf(out, "kelvane %s\n", KELVANE_VERSION);

@@ -298,7 +298,7 @@ void CEditorDlg::dropEvent(QDropEvent* event)
 
 void CEditorDlg::OpenFileLater(const QString& path)
 {
-    QTimer::singleShot(0, this, [this, path] { OpenFile(path, OpenFilterIndexOf(path)); });
+    QTimer::singleShot(0, this, [this, path] { OpenFile(path, OpenTypeOf(path)); });
 }
 
 LRESULT CEditorDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "caption/CaptionPainter.h"
+#include "formats/FileTypes.h"
 #include "platform/BitmapButton.h"
 #include "platform/Dialog.h"
 
@@ -71,12 +72,13 @@ public:
     // the given id, also of the hidden frames.
     QRect ControlRect(int id) const;
 
-    // Open after its file dialog: reads the file at `path` as the file type
-    // at position nFilterIndex (from 1) of the Open dialog's list would.
-    void OpenFile(const QString& path, int nFilterIndex);
-    // The Open dialog's file type that a file's extension names: 2 for .dib
-    // and .bmp, 3 for .vb, .bin and .obj, 1 (tileset file) for any other.
-    static int OpenFilterIndexOf(const QString& path);
+    // Open after its file dialog: reads the file at `path` as a file of
+    // the given type (formats/FileTypes.h).
+    void OpenFile(const QString& path, FileType type);
+    // The Open dialog's file type that a file's extension names: DIB for
+    // .dib and .bmp, ROM image for .vb, .bin and .obj, tileset file for any
+    // other.
+    static FileType OpenTypeOf(const QString& path);
     // Opens `path` as `kelvane FILE` does, with the type its extension names,
     // once the event being handled is done: the file's options dialogs and
     // messages are modal. For the command line, a dropped file and a file

@@ -7,6 +7,7 @@
 #include "app/AsmExportDlg.h"
 #include "formats/DibFile.h"
 #include "app/DibImportDlg.h"
+#include "formats/FileTypes.h"
 #include "formats/NativeFile.h"
 #include "formats/RomImage.h"
 #include "app/RomImportDlg.h"
@@ -24,11 +25,6 @@ namespace kelvane {
 
 namespace {
 
-const char* const kOpenFilter =
-    "Kelvane Format (*.kl)|*.kl|DIB Format (*.dib)|*.dib|VB ROM image|*.vb;*.bin;*.obj||";
-const char* const kSaveFilter =
-    "Kelvane Format (*.kl)|*.kl|DIB Format (*.dib)|*.dib|ASM Char Map (*.asm)|*.asm||";
-
 void ShowResult(const std::string& message)
 {
     if (!message.empty())
@@ -42,29 +38,24 @@ void ShowCannotOpen(const QString& path)
 
 }  // namespace
 
-int CEditorDlg::OpenFilterIndexOf(const QString& path)
+FileType CEditorDlg::OpenTypeOf(const QString& path)
 {
-    const QString ext = QFileInfo(path).suffix().toLower();
-    if (ext == u"dib" || ext == u"bmp")
-        return 2;
-    if (ext == u"vb" || ext == u"bin" || ext == u"obj")
-        return 3;
-    return 1;
+    return EditorTypeOfExtension("." + QFileInfo(path).suffix().toLower().toStdString());
 }
 
 void CEditorDlg::OnOpen()
 {
     CFileDialog dlg(true, QString(), QString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                    QString::fromLatin1(kOpenFilter));
+                    QString::fromStdString(DialogFilter(true)));
     if (dlg.DoModal() != IDOK) {
         RefreshCaption();
         return;
     }
 
-    OpenFile(dlg.GetPathName(), dlg.GetFilterIndex());
+    OpenFile(dlg.GetPathName(), DialogType(true, dlg.GetFilterIndex()));
 }
 
-void CEditorDlg::OpenFile(const QString& path, int nFilterIndex)
+void CEditorDlg::OpenFile(const QString& path, FileType type)
 {
     FILE* file = OpenForReading(path.toUtf8().toStdString());
     if (!file) {
@@ -75,11 +66,11 @@ void CEditorDlg::OpenFile(const QString& path, int nFilterIndex)
     m_pSheetWnd->Clear();
     m_pEditWnd->Reset();
 
-    switch (nFilterIndex) {
-    case 2:
+    switch (type) {
+    case FileType::Dib:
         ImportDib(file);
         break;
-    case 3:
+    case FileType::Rom:
         ImportRom(file);
         break;
     default:
@@ -96,17 +87,18 @@ void CEditorDlg::OpenFile(const QString& path, int nFilterIndex)
 void CEditorDlg::OnSave()
 {
     CFileDialog dlg(false, QString(), QString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                    QString::fromLatin1(kSaveFilter));
+                    QString::fromStdString(DialogFilter(false)));
     if (dlg.DoModal() != IDOK) {
         RefreshCaption();
         return;
     }
 
-    const int index = dlg.GetFilterIndex();
-    const char* defExt = index == 2 ? ".dib" : index == 3 ? ".asm" : ".kl";
+    const FileTypeInfo& type = FileTypeOf(DialogType(false, dlg.GetFilterIndex()));
     QString path = dlg.GetPathName();
-    if (dlg.GetFileExt().isEmpty())
-        path += QLatin1String(defExt);
+    if (dlg.GetFileExt().isEmpty()) {
+        const std::string extensions = type.extensions;
+        path += QString::fromStdString(extensions.substr(0, extensions.find(' ')));
+    }
 
     // The file is written beside its target and takes its place only once
     // complete, so a failed save never destroys the file it would replace.
@@ -117,19 +109,15 @@ void CEditorDlg::OnSave()
     }
 
     bool written;
-    const char* lastMessage;
-    switch (index) {
-    case 2:
+    switch (type.type) {
+    case FileType::Dib:
         written = ExportDib(file.stream());
-        lastMessage = kDibWritePixelsError;
         break;
-    case 3:
+    case FileType::Asm:
         written = ExportAsmCharMap(file.stream());
-        lastMessage = kAsmWriteLineError;
         break;
     default:
         written = WriteNative(file.stream());
-        lastMessage = kNativeWriteCharError;
         break;
     }
 
@@ -141,7 +129,7 @@ void CEditorDlg::OnSave()
     else if (!file.Commit())
         // Buffered bytes that could not be flushed (a full disk) fail only
         // now; the writer's last message says so.
-        AfxMessageBox(QString::fromLatin1(lastMessage));
+        AfxMessageBox(QString::fromLatin1(type.lastWriteError));
 
     RefreshCaption();
 }

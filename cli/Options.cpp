@@ -78,33 +78,6 @@ const char* const kHelp =
 
 namespace {
 
-struct TypeName
-{
-    const char* name;
-    FileType type;
-    bool input;
-    bool output;
-    const char* extensions;  // space-separated, each with its full stop
-};
-
-constexpr TypeName kTypes[] = {
-    {"kl", FileType::Kl, true, true, ".kl"},
-    {"dib", FileType::Dib, true, true, ".dib .bmp"},
-    {"rom", FileType::Rom, true, false, ".vb .bin .obj"},
-    {"bin", FileType::Bin, false, true, ".bin"},
-    {"c", FileType::C, false, true, ".c"},
-    {"asm", FileType::Asm, false, true, ".asm"},
-    {"png", FileType::Png, true, true, ".png"},
-};
-
-const TypeName* TypeByName(const std::string& name)
-{
-    for (const TypeName& t : kTypes)
-        if (name == t.name)
-            return &t;
-    return nullptr;
-}
-
 // The type a file name's extension names (case ignored) for input or for
 // output, or None.
 FileType TypeOfPath(const std::string& path, bool input)
@@ -113,16 +86,7 @@ FileType TypeOfPath(const std::string& path, bool input)
     const auto dot = path.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return FileType::None;
-    std::string ext = path.substr(dot);
-    for (char& c : ext)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    for (const TypeName& t : kTypes) {
-        const std::string list = std::string(" ") + t.extensions + " ";
-        if ((input ? t.input : t.output) && ext.size() > 1 &&
-            list.find(" " + ext + " ") != std::string::npos)
-            return t.type;
-    }
-    return FileType::None;
+    return TypeOfExtension(path.substr(dot), input);
 }
 
 // A number as decimal digits, or 0x and hexadecimal digits; saturates just
@@ -165,14 +129,6 @@ const char* const kValueOptions[] = {"--from",  "--to",   "--start", "--count",
                                      "--palette", "--name", "--preview"};
 
 }  // namespace
-
-const char* TypeExtensions(FileType type)
-{
-    for (const TypeName& t : kTypes)
-        if (t.type == type)
-            return t.extensions;
-    return "";
-}
 
 std::string ParseArguments(int argc, const char* const* argv, Request& r)
 {
@@ -221,9 +177,9 @@ std::string ParseArguments(int argc, const char* const* argv, Request& r)
         std::string message;
         if (name == "--from" || name == "--to") {
             const bool input = name == "--from";
-            const TypeName* t = TypeByName(value);
+            const FileTypeInfo* t = FileTypeNamed(value);
             if (!t || !(input ? t->input : t->output))
-                return name + " takes " + (input ? "kl, dib, rom or png" : "kl, dib, bin, c, asm or png");
+                return name + " takes " + TypeNames(input);
             (input ? r.from : r.to) = t->type;
         } else if (name == "--start") {
             message = NumberOption(name, value, 0, 0xFFFFFFFFu, number);

@@ -5,11 +5,10 @@
 #include <string>
 
 #include "formats/DibFile.h"
+#include "formats/FileTypes.h"
 #include "tiles/TileMap.h"
 
 // The command line of kelvane-convert.
-
-enum class FileType { None, Kl, Dib, Rom, Bin, Asm, C, Png };
 
 struct Request
 {
@@ -38,9 +37,6 @@ struct Request
 // (an unknown option, a value out of its range, files missing), "" when
 // nothing is.
 std::string ParseArguments(int argc, const char* const* argv, Request& r);
-
-// The extensions and the names of the types, for messages.
-const char* TypeExtensions(FileType type);
 
 extern const char* const kUsage;
 extern const char* const kHelp;

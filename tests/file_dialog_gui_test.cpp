@@ -2,6 +2,7 @@
 // real dialog run modally with a type chosen and a name typed.
 #include "platform/FileDialog.h"
 
+#include "formats/FileTypes.h"
 #include "platform/MessageBox.h"
 #include "support/GuiTest.h"
 #include "support/TestFiles.h"
@@ -20,17 +21,16 @@ namespace kelvane {
 
 namespace {
 
-const char* const kOpenFilter =
-    "Kelvane Format (*.kl)|*.kl|DIB Format (*.dib)|*.dib|VB ROM image|*.vb;*.bin;*.obj||";
-const char* const kSaveFilter =
-    "Kelvane Format (*.kl)|*.kl|DIB Format (*.dib)|*.dib|ASM Char Map (*.asm)|*.asm||";
+// The editor's Open and Save filters.
+const QString kOpenFilter = QString::fromStdString(DialogFilter(true));
+const QString kSaveFilter = QString::fromStdString(DialogFilter(false));
 
 TEST(FileDialog, FilterStringsBecomeNameFilters)
 {
-    EXPECT_EQ(CFileDialog::NameFilters(QString::fromLatin1(kOpenFilter)),
+    EXPECT_EQ(CFileDialog::NameFilters(kOpenFilter),
               (QStringList{"Kelvane Format (*.kl)", "DIB Format (*.dib)",
                            "VB ROM image (*.vb *.bin *.obj)"}));
-    EXPECT_EQ(CFileDialog::NameFilters(QString::fromLatin1(kSaveFilter)),
+    EXPECT_EQ(CFileDialog::NameFilters(kSaveFilter),
               (QStringList{"Kelvane Format (*.kl)", "DIB Format (*.dib)", "ASM Char Map (*.asm)"}));
     EXPECT_EQ(CFileDialog::NameFilters(QStringLiteral("All|*.*||")), QStringList{"All (*.*)"});
     EXPECT_TRUE(CFileDialog::NameFilters(QString()).isEmpty());
@@ -83,7 +83,7 @@ TEST(FileDialog, OpenFormReportsTheChosenTypeAndTakesAnyName)
     TempDir dir;
     for (int index : {1, 2, 3}) {
         CFileDialog dlg(true, QString(), QString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                        QString::fromLatin1(kOpenFilter));
+                        kOpenFilter);
         Chosen seen;
         ModalScript script;
         script.then(Choose(dir.path(), index, QStringLiteral("missing.kl"), &seen));
@@ -96,7 +96,7 @@ TEST(FileDialog, OpenFormReportsTheChosenTypeAndTakesAnyName)
         EXPECT_EQ(dlg.GetFileExt(), QStringLiteral("kl"));
     }
 
-    CFileDialog dlg(true, QString(), QString(), OFN_HIDEREADONLY, QString::fromLatin1(kOpenFilter));
+    CFileDialog dlg(true, QString(), QString(), OFN_HIDEREADONLY, kOpenFilter);
     ModalScript script;
     script.then(Reject());
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
@@ -114,7 +114,7 @@ TEST(FileDialog, SaveFormAsksBeforeReplacingTheNameAsTyped)
     };
     for (const auto& c : cases) {
         CFileDialog dlg(false, QString(), QString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                        QString::fromLatin1(kSaveFilter));
+                        kSaveFilter);
         Chosen seen;
         SeenMessageBox question;
         ModalScript script;
@@ -146,7 +146,7 @@ TEST(FileDialog, ChoosingATypeLeavesTheTypedNameAsTyped)
 {
     TempDir dir;
     CFileDialog dlg(false, QString(), QString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                    QString::fromLatin1(kSaveFilter));
+                    kSaveFilter);
     QString shown;
     ModalScript script;
     script.then([&](QWidget* w) {
