@@ -4,6 +4,7 @@
 #include "app/EditorDlg.h"
 
 #include "support/TestFiles.h"
+#include "support/TestTiles.h"
 #include "tiles/CharCodec.h"
 #include "views/TileSheetWnd.h"
 
@@ -20,13 +21,6 @@
 namespace kelvane {
 
 namespace {
-
-TileBuffer Filled(std::uint8_t v)
-{
-    TileBuffer t;
-    t.fill(v);
-    return t;
-}
 
 // Runs the main window as the program does with `file`, answering the
 // dialogs the open shows: options dialogs with OK (the ROM import asked

@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "support/GuiTest.h"
 #include "support/MainWindowTest.h"
+#include "support/TestTiles.h"
 #include "views/TileEditWnd.h"
 #include "views/TileSheetWnd.h"
 
@@ -30,13 +31,6 @@ namespace {
 
 const QRect kEditFrame(38, 8, 172, 146);
 const QRect kSheetFrame(218, 8, 195, 179);
-
-TileBuffer Filled(std::uint8_t v)
-{
-    TileBuffer t;
-    t.fill(v);
-    return t;
-}
 
 void ExpectQuestion(const SeenMessageBox& seen, const char* text)
 {

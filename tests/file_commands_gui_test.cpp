@@ -7,6 +7,7 @@
 #include "support/GuiTest.h"
 #include "support/MainWindowTest.h"
 #include "support/TestFiles.h"
+#include "support/TestTiles.h"
 #include "tiles/CharCodec.h"
 #include "views/TileEditWnd.h"
 #include "views/TileSheetWnd.h"
@@ -41,13 +42,6 @@ TileBuffer Pattern(int seed)
     TileBuffer t;
     for (int i = 0; i < kTileBytes; ++i)
         t[i] = LevelFromIndex(i * 3 + seed + i / 8);
-    return t;
-}
-
-TileBuffer Filled(std::uint8_t v)
-{
-    TileBuffer t;
-    t.fill(v);
     return t;
 }
 

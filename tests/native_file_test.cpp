@@ -1,6 +1,7 @@
 #include "formats/NativeFile.h"
 
 #include "support/TestSystem.h"
+#include "support/TestTiles.h"
 #include "tiles/CharCodec.h"
 
 #include <gtest/gtest.h>
@@ -9,13 +10,6 @@
 #include <vector>
 
 namespace {
-
-TileBuffer Filled(std::uint8_t level)
-{
-    TileBuffer t;
-    t.fill(level);
-    return t;
-}
 
 TileBuffer TileOf(const CTileSheet& sheet, int n)
 {

@@ -1,18 +1,13 @@
 #include "tiles/TileSheet.h"
 
+#include "support/TestTiles.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
 
 namespace {
-
-TileBuffer Filled(std::uint8_t v)
-{
-    TileBuffer t;
-    t.fill(v);
-    return t;
-}
 
 TileBuffer Numbered()
 {
