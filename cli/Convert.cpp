@@ -351,7 +351,8 @@ void Report(FILE* err, const Request& r, const std::vector<CutPicture>& cut, std
     if (r.seed)
         std::fprintf(err, "  %s: %zu (seed)\n", r.seed->c_str(), seeded);
     for (std::size_t i = 0; i < cut.size(); ++i) {
-        std::string bgmaps = "no BGMaps";
+        std::string bgmaps = "a map of " + std::to_string(cut[i].map.cellsWide) + " x " +
+                             std::to_string(cut[i].map.cellsHigh) + " cells";
         if (r.mapOptions.segment)
             bgmaps = cut[i].grid.Count() == 1
                          ? "BGMap " + std::to_string(cut[i].firstBgMap)
