@@ -203,10 +203,11 @@ std::string NumberOption(const std::string& name, const std::string& text, std::
     return {};
 }
 
-const char* const kValueOptions[] = {
-    "--from",    "--to",   "--start",   "--count", "--reduce",    "--layout",
-    "--map",     "--base", "--palette", "--name",  "--preview",   "--set",
-    "--seed",    "--max-chars", "--world", "--bgmap", "--cells-wide", "--deps"};
+const char* const kValueOptions[] = {"--from",  "--to",   "--start", "--count",
+                                     "--reduce", "--layout", "--map", "--base",
+                                     "--palette", "--name", "--preview", "--set",
+                                     "--seed", "--max-chars", "--world", "--bgmap",
+                                     "--cells-wide", "--deps"};
 
 // The map options of one picture and of a set, against the files named.
 std::string CheckMapRequest(Request& r)
@@ -227,7 +228,8 @@ std::string CheckMapRequest(Request& r)
             return std::string(r.set ? "a MAP" : "--map") + " takes a file ending in .bin, .c or .asm";
         p.from = r.from != FileType::None ? r.from : TypeOfPath(p.picture, true);
         if (p.from != FileType::Png && p.from != FileType::Dib)
-            return std::string(r.set ? "--set" : "--map") + " takes pictures (png, dib) as input";
+            return r.set ? "--set takes pictures (png, dib) as input"
+                         : "--map takes a picture (png, dib) as input";
     }
     if (r.seed) {
         r.seedType = TypeOfPath(*r.seed, false);
@@ -252,9 +254,9 @@ std::string CheckDrawRequest(const Request& r)
 {
     if (r.to != FileType::Png && r.to != FileType::Dib)
         return "--draw writes a picture: png or dib";
-    if (r.from != FileType::None || r.setOptionGiven || r.preview || r.startGiven || r.countGiven || r.dibOptionGiven ||
-        r.name || r.mapOptions.palette != 0 || !r.mapOptions.flips || !r.mapOptions.dedupe ||
-        r.mapOptions.segment || r.map || r.set)
+    if (r.from != FileType::None || r.setOptionGiven || r.preview || r.startGiven ||
+        r.countGiven || r.dibOptionGiven || r.name || r.mapOptions.palette != 0 ||
+        !r.mapOptions.flips || !r.mapOptions.dedupe || r.mapOptions.segment)
         return "--draw takes --base, --cells-wide, --to and --deps only";
     return {};
 }
