@@ -52,6 +52,31 @@ def measure(side):
     return statistics.median(conv_t), statistics.median(cp_t), peak, os.path.getsize(picture)
 
 
+def measure_set(count=16, side=512):
+    """count pictures as one --set against cp of the files and against one
+    --map run per picture (the time of the runs added up)."""
+    pictures = [os.path.join(work, f"set{p}.dib") for p in range(count)]
+    for p, picture in enumerate(pictures):
+        if not os.path.exists(picture):
+            run([maker, str(side), str(side), "1500", picture, str(p), str(count)])
+    copies = os.path.join(work, "copies")
+    os.makedirs(copies, exist_ok=True)
+    cp = ["/bin/cp"] + pictures + [copies]
+    conv = [convert, "--set", os.path.join(work, "set-chars.bin")]
+    for p, picture in enumerate(pictures):
+        conv += [picture, os.path.join(work, f"set{p}.map.bin")]
+    alone = [[convert, "--map", os.path.join(work, "one.map.bin"), picture,
+              os.path.join(work, "one-chars.bin")] for picture in pictures]
+    run(cp), run(conv), run(alone[0])  # warm the caches
+    set_t, cp_t, alone_t = [], [], []
+    for _ in range(runs):
+        cp_t.append(run(cp))
+        set_t.append(run(conv))
+        alone_t.append(sum(run(a) for a in alone))
+    return (statistics.median(set_t), statistics.median(cp_t), statistics.median(alone_t),
+            peak_kib(conv), max(os.path.getsize(p) for p in pictures))
+
+
 small = measure(4096)
 large = measure(8192)
 rows = []
@@ -65,5 +90,13 @@ ratio = large[0] / conv
 rows.append(("map 8192 x 8192 (4 x the pixels)",
              f"{large[0] * 1000:7.1f} ms  = {ratio:4.2f} x 4096, peak {large[2] / 1024:.1f} MiB",
              "<= 4.5 x", ratio <= 4.5))
+set_t, cp_t, alone_t, peak, largest = measure_set()
+rows.append(("set of 16 x 512 x 512 DIBs to chars + 16 maps",
+             f"{set_t * 1000:7.1f} ms  cp {cp_t * 1000:6.1f} ms = {set_t / cp_t:4.2f} x", "<= 3 x cp",
+             set_t <= 3 * cp_t))
+rows.append(("  peak memory (largest picture 256 KiB)", f"{peak / 1024:7.1f} MiB",
+             f"<= {largest / 2**20 + 32:.0f} MiB", peak * 1024 <= largest + 32 * 2**20))
+rows.append(("  against 16 --map runs", f"{set_t * 1000:7.1f} ms  runs {alone_t * 1000:6.1f} ms = "
+             f"{set_t / alone_t:4.2f} x", "<= 1.2 x", set_t <= 1.2 * alone_t))
 for what, value, goal, holds in rows:
     print(f"{what}|{value}|{goal}|{'yes' if holds else 'NO'}")

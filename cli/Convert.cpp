@@ -12,6 +12,8 @@
 #include "tiles/TileMap.h"
 #include "tiles/TileSheet.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -182,24 +184,54 @@ std::string WriteCharsPng(FILE* f, const std::vector<ConsoleChar>& chars)
         kHalfwordWriteError);
 }
 
-// Opens the input (standard input for "-"), reads it with `read` and
-// closes it.
-Outcome ReadInput(const Request& r, FILE* in, const std::function<Outcome(FILE*)>& read)
+// Opens `path` (standard input for "-"), reads it with `read` and closes it.
+Outcome ReadFile(const std::string& path, FILE* in, const std::function<Outcome(FILE*)>& read)
 {
     errno = 0;
-    FILE* f = r.input == "-" ? in : OpenForReading(r.input);
+    FILE* f = path == "-" ? in : OpenForReading(path);
     if (!f)
-        return Failed(r.input, "cannot be opened", true);
+        return Failed(path, "cannot be opened", true);
     Outcome outcome = read(f);
     if (f != in)
         std::fclose(f);
     return outcome;
 }
 
+// A file name in a Makefile rule: blanks and # after a backslash, $ doubled.
+std::string MakeName(const std::string& path)
+{
+    std::string name;
+    for (const char c : path) {
+        if (c == ' ' || c == '\t' || c == '#')
+            name += '\\';
+        name += c == '$' ? "$$" : std::string(1, c);
+    }
+    return name;
+}
+
+// --deps: one Makefile rule, every output of the run a target, every input
+// a prerequisite, as a compiler's -MD writes it.
+Outcome WriteDeps(const Request& r, COutputs& outputs)
+{
+    if (!r.deps)
+        return {};
+    std::string rule;
+    for (const std::string& path : OutputPaths(r))
+        if (path != *r.deps)
+            rule += (rule.empty() ? "" : " ") + MakeName(path);
+    rule += ":";
+    for (const std::string& path : InputPaths(r))
+        rule += " \\\n " + MakeName(path);
+    rule += "\n";
+    return outputs.Write(*r.deps, kHalfwordWriteError, [&](FILE* o) -> std::string {
+        return std::fputs(rule.c_str(), o) < 0 ? kHalfwordWriteError : "";
+    });
+}
+
 Outcome ConvertTileset(const Request& r, FILE* in, FILE* out)
 {
     CTileSheet sheet;
-    if (Outcome read = ReadInput(r, in, [&](FILE* f) { return ReadSheet(r, f, sheet); });
+    if (Outcome read = ReadFile(r.input, in, [&](FILE* f) { return ReadSheet(r, f, sheet); });
         read.code != 0)
         return read;
 
@@ -234,74 +266,252 @@ Outcome ConvertTileset(const Request& r, FILE* in, FILE* out)
                                 [&](FILE* o) { return WriteNativeFile(o, sheet, r.count); });
         break;
     }
+    if (written.code == 0)
+        written = WriteDeps(r, outputs);
     return written.code != 0 ? written : outputs.Commit();
 }
 
-Outcome ConvertMap(const Request& r, FILE* in, FILE* out)
+// Up to `most` bytes of the stream; false past that.
+bool ReadBytes(FILE* f, std::size_t most, std::vector<std::uint8_t>& bytes)
 {
-    PackedPicture picture;
-    if (Outcome read = ReadInput(r, in,
-                                 [&](FILE* f) {
-                                     const std::string message =
-                                         r.from == FileType::Png
-                                             ? ReadPngPicture(f, r.png, r.dib, picture)
-                                             : ReadDibPicture(f, r.dib, kMaxPictureSide, picture);
-                                     return message.empty() ? Outcome() : Failed(r.input, message);
-                                 });
-        read.code != 0)
-        return read;
-    if (r.mapOptions.segment && (picture.cellsWide > kSegmentCells ||
-                                 picture.height > kSegmentCells * kTilePixels))
-        return Failed(r.input, "The picture is " + std::to_string(picture.Width()) + " x " +
-                                   std::to_string(picture.height) +
-                                   " pixels; --segment takes pictures up to 512 x 512.");
+    std::uint8_t chunk[16384];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+        if (bytes.size() + got > most)
+            return false;
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    return true;
+}
 
-    const TileMap map = BuildTileMap(picture, r.mapOptions);
-    picture = PackedPicture();
+// Chars from a tileset file (.kl, rows stored bottom first) or in the
+// console's format (16 bytes a char, rows top first: a .bin, a dump).
+Outcome ReadChars(const std::string& path, FileType type, FILE* in,
+                  std::vector<ConsoleChar>& chars)
+{
+    return ReadFile(path, in, [&](FILE* f) {
+        const bool native = type == FileType::Kl;
+        const std::size_t head = native ? 2 : 0;
+        std::vector<std::uint8_t> bytes;
+        const std::size_t most = head + std::size_t(native ? kTileCount : kMapCharLimit) * kCharBytes;
+        if (!ReadBytes(f, most, bytes))
+            return Failed(path, "holds more than " + std::to_string(kMapCharLimit) + " chars.");
+        if (std::ferror(f))
+            return Failed(path, native ? kNativeReadCharError : "cannot be read", !native);
+        std::size_t count = bytes.size() / kCharBytes;
+        if (native) {
+            if (bytes.size() < head)
+                return Failed(path, kNativeReadCountError);
+            count = std::min<std::size_t>(bytes[0] | (bytes[1] << 8), kTileCount);
+            if (bytes.size() < head + count * kCharBytes)
+                return Failed(path, kNativeReadCharError);
+        } else if (bytes.size() % kCharBytes != 0) {
+            return Failed(path, "holds " + std::to_string(bytes.size()) +
+                                    " bytes, not a whole number of 16-byte chars.");
+        }
+        chars.resize(count);
+        for (std::size_t i = 0; i < count; ++i)
+            for (int k = 0; k < kTilePixels; ++k) {
+                const std::size_t at = head + i * kCharBytes + 2 * std::size_t(native ? 7 - k : k);
+                chars[i][k] = std::uint16_t(bytes[at] | (bytes[at + 1] << 8));
+            }
+        return Outcome();
+    });
+}
+
+// A map and where its picture goes in BGMap memory.
+struct CutPicture
+{
+    TileMap map;
+    BgMapGrid grid;
+    std::uint32_t firstBgMap = 0;
+    std::size_t charsAdded = 0;
+};
+
+std::string CountOf(std::size_t n, const char* what)
+{
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+// The table of --report: chars in all and per segment of char memory, per
+// picture the chars it added and the BGMaps its map takes.
+void Report(FILE* err, const Request& r, const std::vector<CutPicture>& cut, std::size_t seeded,
+            std::size_t chars)
+{
+    const unsigned base = r.mapOptions.base;
+    std::fprintf(err, "chars: %zu, numbers %u to %zu\n", chars, base, base + chars - (chars > 0));
+    for (std::uint32_t segment = 0; segment < kMapCharLimit / kCharSegment; ++segment) {
+        const std::size_t from = std::max<std::size_t>(base, segment * kCharSegment);
+        const std::size_t to = std::min<std::size_t>(base + chars, (segment + 1) * kCharSegment);
+        std::fprintf(err, "  segment %u (%4u-%4u): %zu\n", segment, segment * kCharSegment,
+                     (segment + 1) * kCharSegment - 1, to > from ? to - from : 0);
+    }
+    if (r.seed)
+        std::fprintf(err, "  %s: %zu (seed)\n", r.seed->c_str(), seeded);
+    for (std::size_t i = 0; i < cut.size(); ++i) {
+        std::string bgmaps = "a map of " + std::to_string(cut[i].map.cellsWide) + " x " +
+                             std::to_string(cut[i].map.cellsHigh) + " cells";
+        if (r.mapOptions.segment)
+            bgmaps = cut[i].grid.Count() == 1
+                         ? "BGMap " + std::to_string(cut[i].firstBgMap)
+                         : "BGMaps " + std::to_string(cut[i].firstBgMap) + "-" +
+                               std::to_string(cut[i].firstBgMap + cut[i].grid.Count() - 1) + " (" +
+                               std::to_string(cut[i].grid.wide) + " x " +
+                               std::to_string(cut[i].grid.high) + ")";
+        std::fprintf(err, "  %s: %s, %s\n", r.pictures[i].picture.c_str(),
+                     CountOf(cut[i].charsAdded, "new char").c_str(), bgmaps.c_str());
+    }
+}
+
+// A map's cells in the form its extension names.
+std::string WriteMap(FILE* o, const Request& r, const MapPicture& p, const TileMap& map)
+{
+    switch (p.mapType) {
+    case FileType::Asm:
+        return WriteMapAsm(o, map.cells, map.stride);
+    case FileType::C:
+        return WriteHalfwordsC(
+            o, ArrayName(r, p.map, "map", "_map"),
+            map.gridWide == 0
+                ? "BGMap of " + std::to_string(map.cellsWide) + " x " +
+                      std::to_string(map.cellsHigh) + " cells, " + std::to_string(map.stride) +
+                      " cells per row"
+                : CountOf(map.cells.size() / kBgMapCells, "BGMap") + " of 64 x 64 cells, " +
+                      std::to_string(map.gridWide) + " across, for " +
+                      std::to_string(map.cellsWide) + " x " + std::to_string(map.cellsHigh) +
+                      " cells",
+            map.cells);
+    default:
+        return WriteHalfwordsBin(o, map.cells);
+    }
+}
+
+// The world attribute entries, 16 halfwords a picture.
+std::string WriteWorlds(FILE* o, const Request& r, const std::vector<CutPicture>& cut)
+{
+    Halfwords words;
+    for (const CutPicture& c : cut) {
+        const auto entry = WorldEntry(c.grid, c.firstBgMap, c.map.cellsWide * kTilePixels,
+                                      c.map.cellsHigh * kTilePixels);
+        words.insert(words.end(), entry.begin(), entry.end());
+    }
+    switch (r.worldType) {
+    case FileType::Asm:
+        if (std::fprintf(o, ";World attributes, 16 halfwords a world\n") < 0)
+            return kHalfwordWriteError;
+        for (std::size_t i = 0; i < words.size(); i += 8)
+            if (!WriteAsmHalfwordLine(o, &words[i], 8, "World ", i / 16))
+                return kHalfwordWriteError;
+        return {};
+    case FileType::C:
+        return WriteHalfwordsC(o, ArrayName(r, *r.world, "worlds", "_worlds"),
+                               CountOf(cut.size(), "world attribute entry") +
+                                   " of 16 halfwords",
+                               words);
+    default:
+        return WriteHalfwordsBin(o, words);
+    }
+}
+
+// The BGMap a picture of `grid` takes from `next` on: aligned to the
+// number of BGMaps in the grid, as the console requires.
+std::uint32_t AlignedBgMap(std::uint32_t next, const BgMapGrid& grid)
+{
+    return (next + grid.Count() - 1) / grid.Count() * grid.Count();
+}
+
+// Every picture of --map or --set cut into one set of chars, then every
+// output written at once.
+Outcome ConvertSet(const Request& r, FILE* in, FILE* out, FILE* err)
+{
+    CCharSet set(r.mapOptions);
     const std::size_t fit = kMapCharLimit - r.mapOptions.base;
-    if (map.chars.size() > fit)
-        return Failed(r.input, "The map needs " + std::to_string(map.chars.size()) +
-                                   " chars; with --base " + std::to_string(r.mapOptions.base) +
-                                   " at most " + std::to_string(fit) + " fit.");
-    if (r.to == FileType::Kl && map.chars.size() > std::size_t(kTileCount))
-        return Failed(r.output, "A tileset file holds up to 256 chars; the map needs " +
-                                    std::to_string(map.chars.size()) + ".");
+    const bool told = r.maxChars && *r.maxChars < fit;
+    const std::size_t limit = told ? *r.maxChars : fit;
+    const std::string budget = told ? "--max-chars is " + std::to_string(limit)
+                                    : "with --base " + std::to_string(r.mapOptions.base) +
+                                          " at most " + std::to_string(fit) + " fit";
+    std::size_t seeded = 0;
+    if (r.seed) {
+        std::vector<ConsoleChar> seed;
+        if (Outcome read = ReadChars(*r.seed, r.seedType, in, seed); read.code != 0)
+            return read;
+        if (seed.size() > limit)
+            return Failed(*r.seed, "The seed holds " + std::to_string(seed.size()) + " chars; " +
+                                       budget + ".");
+        set.Seed(seed);
+        seeded = seed.size();
+    }
+
+    std::vector<CutPicture> cut;
+    std::uint32_t nextBgMap = r.bgmap;
+    for (const MapPicture& p : r.pictures) {
+        PackedPicture picture;
+        if (Outcome read = ReadFile(p.picture, in,
+                                    [&](FILE* f) {
+                                        const std::string message =
+                                            p.from == FileType::Png
+                                                ? ReadPngPicture(f, r.png, r.dib, picture)
+                                                : ReadDibPicture(f, r.dib, kMaxPictureSide, picture);
+                                        return message.empty() ? Outcome() : Failed(p.picture, message);
+                                    });
+            read.code != 0)
+            return read;
+        CutPicture c;
+        if (r.mapOptions.segment) {
+            if (!GridFor(picture.cellsWide, picture.height / kTilePixels, c.grid))
+                return Failed(p.picture, "The picture is " + std::to_string(picture.Width()) +
+                                             " x " + std::to_string(picture.height) +
+                                             " pixels; one world shows up to 8 BGMaps: 4096 x 512, "
+                                             "2048 x 1024, 1024 x 2048 or 512 x 4096 pixels.");
+            c.firstBgMap = AlignedBgMap(nextBgMap, c.grid);
+            nextBgMap = c.firstBgMap + c.grid.Count();
+            if (nextBgMap > kBgMapCount)
+                return Failed(p.picture, "The maps need " + std::to_string(nextBgMap) +
+                                             " BGMaps (from 0, alignment included) up to this "
+                                             "picture; the console has 14.");
+        }
+        const std::size_t before = set.Chars().size();
+        std::array<std::uint32_t, 2> stopAt{};
+        if (!set.Cut(picture, limit, c.map, stopAt))
+            return Failed(p.picture, std::string("The ") + (r.set ? "set" : "map") + " needs " +
+                                         std::to_string(limit + 1) + " chars up to cell (" +
+                                         std::to_string(stopAt[0]) + ", " +
+                                         std::to_string(stopAt[1]) + "); " + budget + ".");
+        c.charsAdded = set.Chars().size() - before;
+        cut.push_back(std::move(c));
+    }
+    const std::vector<ConsoleChar> chars = set.TakeChars();
+    if (r.to == FileType::Kl && chars.size() > std::size_t(kTileCount))
+        return Failed(r.output, "A tileset file holds up to 256 chars; the " +
+                                    std::string(r.set ? "set" : "map") + " needs " +
+                                    std::to_string(chars.size()) + ".");
 
     COutputs outputs(out);
-    const Halfwords charRows = CharHalfwords(map.chars);
+    const Halfwords charRows = CharHalfwords(chars);
     const char* charsLast = r.to == FileType::Kl ? kNativeWriteCharError : kHalfwordWriteError;
     Outcome written = outputs.Write(r.output, charsLast, [&](FILE* o) -> std::string {
         switch (r.to) {
         case FileType::Kl:
-            return WriteCharsAsNative(o, map.chars);
+            return WriteCharsAsNative(o, chars);
         case FileType::Png:
-            return WriteCharsPng(o, map.chars);
+            return WriteCharsPng(o, chars);
         case FileType::Asm:
             return WriteCharsAsm(o, charRows);
         case FileType::C:
             return WriteHalfwordsC(o, ArrayName(r, r.output, "chars", ""),
-                                   CharsComment(map.chars.size()), charRows);
+                                   CharsComment(chars.size()), charRows);
         default:
             return WriteHalfwordsBin(o, charRows);
         }
     });
-    if (written.code == 0)
-        written = outputs.Write(*r.map, kHalfwordWriteError, [&](FILE* o) -> std::string {
-            switch (r.mapType) {
-            case FileType::Asm:
-                return WriteMapAsm(o, map.cells, map.stride);
-            case FileType::C:
-                return WriteHalfwordsC(o, ArrayName(r, *r.map, "map", "_map"),
-                                       "BGMap of " + std::to_string(map.cellsWide) + " x " +
-                                           std::to_string(map.cellsHigh) + " cells, " +
-                                           std::to_string(map.stride) + " cells per row",
-                                       map.cells);
-            default:
-                return WriteHalfwordsBin(o, map.cells);
-            }
-        });
+    for (std::size_t i = 0; i < cut.size() && written.code == 0; ++i)
+        written = outputs.Write(r.pictures[i].map, kHalfwordWriteError,
+                                [&](FILE* o) { return WriteMap(o, r, r.pictures[i], cut[i].map); });
     if (written.code == 0 && r.preview)
         written = outputs.Write(*r.preview, kHalfwordWriteError, [&](FILE* o) {
+            TileMap& map = cut.front().map;
+            map.chars = chars;
             return WritePngPicture(
                 o, map.cellsWide * kTilePixels, map.cellsHigh * kTilePixels,
                 [&](std::uint32_t y, std::uint8_t* levels) {
@@ -309,6 +519,62 @@ Outcome ConvertMap(const Request& r, FILE* in, FILE* out)
                 },
                 kHalfwordWriteError);
         });
+    if (written.code == 0 && r.world)
+        written = outputs.Write(*r.world, kHalfwordWriteError,
+                                [&](FILE* o) { return WriteWorlds(o, r, cut); });
+    if (written.code == 0)
+        written = WriteDeps(r, outputs);
+    if (written.code == 0)
+        written = outputs.Commit();
+    if (written.code == 0 && r.report)
+        Report(err, r, cut, seeded, chars.size());
+    return written;
+}
+
+// --draw: the picture a map shows with its chars.
+Outcome DrawMap(const Request& r, FILE* in, FILE* out)
+{
+    TileMap map;
+    if (Outcome read = ReadChars(r.drawChars, r.drawCharsType, in, map.chars); read.code != 0)
+        return read;
+    const std::size_t most = std::size_t(r.cellsWide) * (kMaxPictureSide / kTilePixels);
+    if (Outcome read = ReadFile(r.input, in,
+                                [&](FILE* f) {
+                                    std::vector<std::uint8_t> bytes;
+                                    if (!ReadBytes(f, 2 * most, bytes))
+                                        return Failed(r.input, "holds more than " +
+                                                                   std::to_string(most) +
+                                                                   " cells; a picture is up to "
+                                                                   "16384 pixels high.");
+                                    if (std::ferror(f))
+                                        return Failed(r.input, "cannot be read", true);
+                                    if (bytes.empty() || bytes.size() % 2 != 0)
+                                        return Failed(r.input, "holds " +
+                                                                   std::to_string(bytes.size()) +
+                                                                   " bytes, not 2-byte cells.");
+                                    for (std::size_t i = 0; i < bytes.size(); i += 2)
+                                        map.cells.push_back(
+                                            std::uint16_t(bytes[i] | (bytes[i + 1] << 8)));
+                                    return Outcome();
+                                });
+        read.code != 0)
+        return read;
+    map.cellsWide = map.stride = r.cellsWide;
+    map.cellsHigh = std::uint32_t((map.cells.size() + r.cellsWide - 1) / r.cellsWide);
+    const auto rowOf = [&](std::uint32_t y, std::uint8_t* levels) {
+        DrawMapRow(map, r.mapOptions.base, y, levels);
+    };
+    const std::uint32_t width = map.cellsWide * kTilePixels, height = map.cellsHigh * kTilePixels;
+    COutputs outputs(out);
+    Outcome written =
+        r.to == FileType::Dib
+            ? outputs.Write(r.output, kDibWritePixelsError,
+                            [&](FILE* o) { return WriteDibPicture(o, width, height, rowOf); })
+            : outputs.Write(r.output, kDibWritePixelsError, [&](FILE* o) {
+                  return WritePngPicture(o, width, height, rowOf, kDibWritePixelsError);
+              });
+    if (written.code == 0)
+        written = WriteDeps(r, outputs);
     return written.code != 0 ? written : outputs.Commit();
 }
 
@@ -330,7 +596,9 @@ int RunConvert(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err
         return 0;
     }
 
-    const Outcome o = r.map ? ConvertMap(r, in, out) : ConvertTileset(r, in, out);
+    const Outcome o = r.draw                  ? DrawMap(r, in, out)
+                      : !r.pictures.empty() ? ConvertSet(r, in, out, err)
+                                            : ConvertTileset(r, in, out);
     if (o.code == 0)
         return 0;
     std::string text = "kelvane-convert: ";

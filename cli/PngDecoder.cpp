@@ -17,6 +17,8 @@ namespace {
 // come before it. 3 is a palette picture.
 constexpr std::size_t kColourTypeOffset = 25;
 constexpr unsigned char kPaletteColourType = 3;
+// Pixels with an alpha below this are transparent.
+constexpr int kOpaqueFrom = 128;
 
 // DIB layout (file header, info header, palette) as the DIB import reads it.
 constexpr std::size_t kFileHeaderBytes = 14;
@@ -50,11 +52,26 @@ extern "C" __attribute__((visibility("default"))) int KelvaneDecodePng(
     if (!reader.read(&picture) || picture.isNull())
         return kPngInvalid;
 
-    const bool indexed = size > kColourTypeOffset && png[kColourTypeOffset] == kPaletteColourType;
+    bool indexed = size > kColourTypeOffset && png[kColourTypeOffset] == kPaletteColourType;
     if (indexed && picture.format() != QImage::Format_Indexed8)
         picture = picture.convertToFormat(QImage::Format_Indexed8);
     if (picture.isNull())
         return kPngInvalid;
+    // Transparent pixels (alpha below 128, a palette entry made so by tRNS)
+    // are level 0, which the console never draws. A palette picture's
+    // transparent entries become one index that gives level 0 whatever the
+    // reduction: a multiple of 4 (its two low bits 0) that is black; with
+    // no such index free, the picture is reduced by colour instead.
+    QList<QRgb> table = indexed ? picture.colorTable() : QList<QRgb>();
+    int clear = -1;
+    bool anyClear = false;
+    for (qsizetype p = 0; p < table.size(); ++p)
+        anyClear = anyClear || qAlpha(table[p]) < kOpaqueFrom;
+    for (int p = 0; anyClear && clear < 0 && p < 256; p += 4)
+        if (p >= table.size() || qAlpha(table[p]) < kOpaqueFrom)
+            clear = p;
+    if (anyClear && clear < 0)
+        indexed = false;
     const std::size_t width = std::size_t(picture.width());
     const std::size_t height = std::size_t(picture.height());
     const std::size_t rowLength = (width + 3) & ~std::size_t(3);
@@ -76,7 +93,8 @@ extern "C" __attribute__((visibility("default"))) int KelvaneDecodePng(
 
     unsigned char* palette = info + kInfoHeaderBytes;
     if (indexed) {
-        const QList<QRgb> table = picture.colorTable();
+        if (clear >= 0 && clear < table.size())
+            table[clear] = 0;
         for (qsizetype p = 0; p < table.size() && p < 256; ++p) {
             palette[4 * p] = static_cast<unsigned char>(qBlue(table[p]));
             palette[4 * p + 1] = static_cast<unsigned char>(qGreen(table[p]));
@@ -93,7 +111,12 @@ extern "C" __attribute__((visibility("default"))) int KelvaneDecodePng(
         const int y = int(height - 1 - row);
         unsigned char* dest = dib + kHeaderBytes + row * rowLength;
         if (indexed) {
-            std::memcpy(dest, picture.constScanLine(y), width);
+            const uchar* source = picture.constScanLine(y);
+            for (std::size_t x = 0; x < width; ++x)
+                dest[x] = clear >= 0 && source[x] < table.size() &&
+                                  qAlpha(table[source[x]]) < kOpaqueFrom
+                              ? static_cast<unsigned char>(clear)
+                              : source[x];
             continue;
         }
         // One row at a time in 32-bit colour: no second copy of the picture.
@@ -101,11 +124,13 @@ extern "C" __attribute__((visibility("default"))) int KelvaneDecodePng(
                     picture.format());
         if (picture.colorCount() > 0)
             line.setColorTable(picture.colorTable());
-        line = line.convertToFormat(QImage::Format_RGB32);
+        line = line.convertToFormat(QImage::Format_ARGB32);
         const QRgb* rgb = reinterpret_cast<const QRgb*>(line.constScanLine(0));
         for (std::size_t x = 0; x < width; ++x)
             dest[x] = static_cast<unsigned char>(
-                ReduceColour(*options, qRed(rgb[x]), qGreen(rgb[x]), qBlue(rgb[x])));
+                qAlpha(rgb[x]) < kOpaqueFrom
+                    ? 0
+                    : ReduceColour(*options, qRed(rgb[x]), qGreen(rgb[x]), qBlue(rgb[x])));
     }
     *dibOut = dib;
     return kPngDecoded;

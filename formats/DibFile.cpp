@@ -300,16 +300,19 @@ std::string ReadDibPicture(FILE* f, const DibImportOptions& options, std::uint32
     return {};
 }
 
-std::string WriteDibFile(FILE* f, const CTileSheet& sheet)
+std::string WriteDibPicture(FILE* f, std::uint32_t width, std::uint32_t height,
+                            const std::function<void(std::uint32_t, std::uint8_t*)>& rowOf)
 {
+    const std::uint32_t rowLength = (width + 3) & ~3u;
+    const std::uint32_t imageBytes = rowLength * height;
     std::array<std::uint8_t, kHeaderBlockBytes> block{};
     SetU32(&block[0], kInfoHeaderBytes);
-    SetU32(&block[4], kSheetPixels);   // width
-    SetU32(&block[8], kSheetPixels);   // height, positive: bottom row first
+    SetU32(&block[4], width);
+    SetU32(&block[8], height);         // positive: bottom row first
     SetU16(&block[12], 1);             // planes
     SetU16(&block[14], 8);             // bits per pixel
     SetU32(&block[16], 0);             // no compression
-    SetU32(&block[20], kSheetBytes);   // image size
+    SetU32(&block[20], imageBytes);    // image size
     SetU32(&block[32], kPaletteEntries);  // colours used
     SetU32(&block[36], kPaletteEntries);  // colours important
     // Red ramp: entry i is blue 0, green 0, red i.
@@ -318,14 +321,27 @@ std::string WriteDibFile(FILE* f, const CTileSheet& sheet)
 
     std::uint8_t fileHeader[kFileHeaderBytes] = {};
     SetU16(fileHeader, kTypeBM);
-    SetU32(fileHeader + 2, kDibFileSize);
+    SetU32(fileHeader + 2, kFileHeaderBytes + kHeaderBlockBytes + imageBytes);
     SetU32(fileHeader + 10, kFileHeaderBytes + kHeaderBlockBytes);
 
     if (std::fwrite(fileHeader, sizeof fileHeader, 1, f) != 1)
         return kHeaderBlockError;
     if (std::fwrite(block.data(), block.size(), 1, f) != 1)
         return kHeaderBlockError;
-    if (std::fwrite(sheet.GetPixels(), kSheetBytes, 1, f) != 1)
-        return kPixelsError;
+    std::vector<std::uint8_t> row(rowLength, 0);
+    for (std::uint32_t stored = 0; stored < height; ++stored) {
+        rowOf(height - 1 - stored, row.data());
+        if (std::fwrite(row.data(), row.size(), 1, f) != 1)
+            return kPixelsError;
+    }
     return {};
+}
+
+std::string WriteDibFile(FILE* f, const CTileSheet& sheet)
+{
+    // Storage row 0 of the sheet is its bottom row, as in the file.
+    return WriteDibPicture(f, kSheetPixels, kSheetPixels, [&](std::uint32_t y, std::uint8_t* levels) {
+        const std::uint8_t* stored = sheet.GetPixels() + (kSheetPixels - 1 - y) * kSheetPixels;
+        std::copy(stored, stored + kSheetPixels, levels);
+    });
 }

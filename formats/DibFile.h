@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "tiles/TileMap.h"
@@ -49,6 +50,12 @@ std::string ReadDibPicture(FILE* f, const DibImportOptions& options, std::uint32
 // The message for a picture of width x height pixels that is larger than
 // maxSide on a side.
 std::string PictureTooLarge(std::uint32_t width, std::uint32_t height, std::uint32_t maxSide);
+
+// Writes an 8-bit DIB of width x height pixels with the red ramp palette,
+// pixel levels as indices; rowOf(y, levels) gives row y, top row first.
+// The messages of WriteDibFile.
+std::string WriteDibPicture(FILE* f, std::uint32_t width, std::uint32_t height,
+                            const std::function<void(std::uint32_t, std::uint8_t*)>& rowOf);
 
 // Writes the sheet as a 17,462-byte DIB file at the stream's position. The
 // sheet is only read.

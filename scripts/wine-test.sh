@@ -40,6 +40,8 @@ mkdir -p "$work/in" "$work/native" "$work/wine"
 head -c 70000 /dev/urandom >"$work/in/rom.vb"
 "$native" "$work/in/rom.vb" "$work/in/tiles.kl" --start 1000 --count 200
 "$native" "$work/in/tiles.kl" "$work/in/tiles.dib"
+"$native" "$work/in/rom.vb" "$work/in/more.kl" --start 9000 --count 256
+"$native" "$work/in/more.kl" "$work/in/more.dib"
 cp "$work/in/tiles.kl" "$work/in/日本.kl"
 cp fuzz/corpus/dib_import/"$(ls fuzz/corpus/dib_import | head -n1)" "$work/in/other.dib"
 printf 'Hello, tiles! A text file.\n' >"$work/in/text.dib"
@@ -62,6 +64,7 @@ cases=(
     "pipe-dib-kl|0|- out.kl --from dib|pipe:tiles.dib"
     "stdout-png|0|../../in/tiles.kl - --to png|"
     "bad-input|1|../../in/text.dib out.kl|"
+    "set|0|--set chars.bin ../../in/tiles.dib a.map.c ../../in/more.dib b.map.asm --seed ../../in/tiles.kl --segment --bgmap 1 --world w.asm --deps set.d --report|"
 )
 passed=0
 failed=0

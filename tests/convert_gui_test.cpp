@@ -611,9 +611,9 @@ TEST(ConvertMap, HandMadeCellsWithEveryFlip)
     const Bytes chars = ReadFileBytes(dir.file("chars.bin"));
     EXPECT_EQ(Bytes(chars.begin(), chars.begin() + 4), (Bytes{0xE4, 0xE4, 0x03, 0x00}));
 
-    // A segment: rows of 64 cells, the padding 0.
+    // A segment: a whole BGMap of 64 x 64 cells, the padding 0.
     ASSERT_EQ(Convert(dir.path(), "--map {d}/seg.bin {d}/pic.bmp {d}/chars.bin --segment").exitCode, 0);
-    std::vector<std::uint16_t> segment(128, 0);
+    std::vector<std::uint16_t> segment(4096, 0);
     std::copy(cases[0].map.begin(), cases[0].map.begin() + 4, segment.begin());
     std::copy(cases[0].map.begin() + 4, cases[0].map.end(), segment.begin() + 64);
     EXPECT_EQ(Halfwords(ReadFileBytes(dir.file("seg.bin"))), segment);
@@ -675,7 +675,7 @@ TEST(ConvertMap, LimitsAreRefusedAndLeaveTheOutputs)
     }
     WriteFileBytes(dir.file("hand.png"), PngBytes(ImageOf(HandMade())));
     WriteFileBytes(dir.file("12x8.png"), PicturePng(12, 8, QImage::Format_RGB32));
-    WriteFileBytes(dir.file("520x8.png"), PicturePng(520, 8, QImage::Format_RGB32));
+    WriteFileBytes(dir.file("4104x8.png"), PicturePng(4104, 8, QImage::Format_RGB32));
     WriteFileBytes(dir.file("wide.dib"), DibHeaderOnly(16392, 8));
     ExpectRefused(dir, {
         {"--map {d}/m.bin {d}/12x8.png {d}/c.bin", 1,
@@ -685,14 +685,16 @@ TEST(ConvertMap, LimitsAreRefusedAndLeaveTheOutputs)
          "kelvane-convert: {d}/wide.dib: The picture is 16392 x 8 pixels; pictures up to 16384 x "
          "16384 pixels can be converted.\n"},
         {"--map {d}/m.bin {d}/2049.png {d}/c.bin", 1,
-         "kelvane-convert: {d}/2049.png: The map needs 2049 chars; with --base 0 at most 2048 fit.\n"},
+         "kelvane-convert: {d}/2049.png: The map needs 2049 chars up to cell (682, 2); with --base 0 "
+         "at most 2048 fit.\n"},
         {"--map {d}/m.bin {d}/hand.png {d}/c.bin --base 2046", 1,
-         "kelvane-convert: {d}/hand.png: The map needs 3 chars; with --base 2046 at most 2 fit.\n"},
+         "kelvane-convert: {d}/hand.png: The map needs 3 chars up to cell (2, 1); with --base 2046 at "
+         "most 2 fit.\n"},
         {"--map {d}/m.bin {d}/257.png {d}/c.kl", 1,
          "kelvane-convert: {d}/c.kl: A tileset file holds up to 256 chars; the map needs 257.\n"},
-        {"--map {d}/m.bin {d}/520x8.png {d}/c.bin --segment", 1,
-         "kelvane-convert: {d}/520x8.png: The picture is 520 x 8 pixels; --segment takes pictures "
-         "up to 512 x 512.\n"},
+        {"--map {d}/m.bin {d}/4104x8.png {d}/c.bin --segment", 1,
+         "kelvane-convert: {d}/4104x8.png: The picture is 4104 x 8 pixels; one world shows up to 8 "
+         "BGMaps: 4096 x 512, 2048 x 1024, 1024 x 2048 or 512 x 4096 pixels.\n"},
         {"--map {d}/m.bin {d}/hand.png {d}/c.bin --base 2048", 2,
          "kelvane-convert: --base takes a number from 0 to 2047, not 2048\nUsage:"},
         {"--map {d}/m.bin {d}/hand.png {d}/c.bin --palette 4", 2,
@@ -701,7 +703,7 @@ TEST(ConvertMap, LimitsAreRefusedAndLeaveTheOutputs)
          "kelvane-convert: --map takes a file ending in .bin, .c or .asm\n"},
         {"{d}/hand.png {d}/c.bin --no-flip", 2,
          "kelvane-convert: --no-flip, --no-dedupe, --base, --palette, --segment and --preview "
-         "apply to --map only\n"},
+         "apply to --map and --set only\n"},
     }, {"m.bin", "c.bin", "c.kl"});
 }
 

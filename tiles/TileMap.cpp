@@ -42,6 +42,8 @@ ConsoleChar CharOf(const Cell& c)
     return rows;
 }
 
+}  // namespace
+
 // Every form in which a char may show: the cell it shows -> the char's
 // number and the flip bits. Open addressing; grows at half full.
 class CFormTable
@@ -104,25 +106,85 @@ private:
     std::size_t m_used = 0;
 };
 
+namespace {
+
+// BGMaps on a side of the grid for that many cells: 1, 2, 4, 8, ...
+std::uint32_t GridSide(std::uint32_t cells)
+{
+    std::uint32_t side = 1;
+    while (side * kSegmentCells < cells)
+        side *= 2;
+    return side;
+}
+
 }  // namespace
+
+bool GridFor(std::uint32_t cellsWide, std::uint32_t cellsHigh, BgMapGrid& grid)
+{
+    // Past 8 BGMaps on a side no world shows the picture: stop counting there.
+    const std::uint32_t most = kWorldBgMaps * kSegmentCells;
+    grid = {GridSide(std::min(cellsWide, most + 1)), GridSide(std::min(cellsHigh, most + 1))};
+    return grid.Count() <= kWorldBgMaps;
+}
+
+CCharSet::CCharSet(const TileMapOptions& options)
+    : m_options(options), m_forms(std::make_unique<CFormTable>())
+{
+}
+
+CCharSet::~CCharSet() = default;
 
 // Each new char enters the table in its forms in order of preference, so a
 // cell finds the preferred one with one look-up and no flipping of its own.
-TileMap BuildTileMap(const PackedPicture& picture, const TileMapOptions& options)
+void CCharSet::Add(std::uint64_t top, std::uint64_t bottom)
 {
-    TileMap map;
+    const Cell cell{top, bottom};
+    const auto number = std::uint32_t(m_chars.size());
+    m_chars.push_back(CharOf(cell));
+    if (!m_options.dedupe)
+        return;
+    m_forms->Add(cell, number, 0);
+    if (m_options.flips) {
+        const Cell upended = Upended(cell);
+        m_forms->Add(Mirrored(cell), number, kCellHFlip);
+        m_forms->Add(upended, number, kCellVFlip);
+        m_forms->Add(Mirrored(upended), number, kCellHFlip | kCellVFlip);
+    }
+}
+
+void CCharSet::Seed(const std::vector<ConsoleChar>& chars)
+{
+    for (const ConsoleChar& c : chars) {
+        Cell cell;
+        for (int k = 0; k < 4; ++k) {
+            cell.top |= std::uint64_t(c[k]) << (16 * k);
+            cell.bottom |= std::uint64_t(c[4 + k]) << (16 * k);
+        }
+        Add(cell.top, cell.bottom);
+    }
+}
+
+bool CCharSet::Cut(const PackedPicture& picture, std::size_t limit, TileMap& map,
+                   std::array<std::uint32_t, 2>& stopAt)
+{
     map.cellsWide = picture.cellsWide;
     map.cellsHigh = picture.height / kTilePixels;
-    map.stride = options.segment ? std::max<std::uint32_t>(kSegmentCells, map.cellsWide)
-                                 : map.cellsWide;
-    map.cells.assign(std::size_t(map.stride) * map.cellsHigh, 0);
-    const auto palette = std::uint16_t((options.palette & 3) << kCellPaletteShift);
+    map.stride = map.cellsWide;
+    map.gridWide = 0;
+    std::size_t size = std::size_t(map.stride) * map.cellsHigh;
+    if (m_options.segment) {
+        BgMapGrid grid;
+        GridFor(map.cellsWide, map.cellsHigh, grid);
+        map.stride = kSegmentCells;
+        map.gridWide = grid.wide;
+        size = std::size_t(grid.Count()) * kBgMapCells;
+    }
+    map.cells.assign(size, 0);
+    const auto palette = std::uint16_t((m_options.palette & 3) << kCellPaletteShift);
 
-    CFormTable forms;
     const std::uint32_t cw = picture.cellsWide;
     for (std::uint32_t cy = 0; cy < map.cellsHigh; ++cy) {
         const std::uint16_t* band = picture.rows.data() + std::size_t(cy) * kTilePixels * cw;
-        std::uint16_t* out = map.cells.data() + std::size_t(cy) * map.stride;
         for (std::uint32_t cx = 0; cx < cw; ++cx) {
             Cell cell;
             for (int k = 0; k < 4; ++k) {
@@ -131,33 +193,64 @@ TileMap BuildTileMap(const PackedPicture& picture, const TileMapOptions& options
             }
             std::uint32_t number = 0;
             std::uint16_t flips = 0;
-            if (!options.dedupe || !forms.Find(cell, number, flips)) {
-                number = std::uint32_t(map.chars.size());
-                map.chars.push_back(CharOf(cell));
-                if (options.dedupe) {
-                    forms.Add(cell, number, 0);
-                    if (options.flips) {
-                        const Cell upended = Upended(cell);
-                        forms.Add(Mirrored(cell), number, kCellHFlip);
-                        forms.Add(upended, number, kCellVFlip);
-                        forms.Add(Mirrored(upended), number, kCellHFlip | kCellVFlip);
-                    }
+            if (!m_options.dedupe || !m_forms->Find(cell, number, flips)) {
+                if (m_chars.size() >= limit) {
+                    stopAt = {cx, cy};
+                    return false;
                 }
+                number = std::uint32_t(m_chars.size());
+                Add(cell.top, cell.bottom);
             }
-            out[cx] = std::uint16_t(((number + options.base) & kCellCharMask) | flips | palette);
+            map.cells[map.CellIndex(cx, cy)] =
+                std::uint16_t(((number + m_options.base) & kCellCharMask) | flips | palette);
         }
     }
+    return true;
+}
+
+TileMap BuildTileMap(const PackedPicture& picture, const TileMapOptions& options)
+{
+    CCharSet set(options);
+    TileMap map;
+    std::array<std::uint32_t, 2> stopAt{};
+    set.Cut(picture, std::size_t(-1), map, stopAt);
+    map.chars = set.TakeChars();
     return map;
+}
+
+std::array<std::uint16_t, 16> WorldEntry(const BgMapGrid& grid, std::uint32_t bgmapBase,
+                                         std::uint32_t width, std::uint32_t height)
+{
+    // Word 0: LON 15, RON 14, BGM 13-12 (0: normal), SCX 11-10 and SCY 9-8
+    // (log2 of the BGMaps across and down), OVR 7, END 6, BGMAP_BASE 3-0.
+    constexpr std::uint16_t kLon = 1u << 15, kRon = 1u << 14;
+    constexpr int kScxShift = 10, kScyShift = 8;
+    constexpr std::uint16_t kBgmapBaseMask = 0x000F;
+    // Words 1-6 GX, GP, GY, MX, MP, MY; 7 W and 8 H, each the size less one.
+    constexpr int kW = 7, kH = 8;
+    const auto log2 = [](std::uint32_t n) {
+        int l = 0;
+        while ((1u << l) < n)
+            ++l;
+        return l;
+    };
+    std::array<std::uint16_t, 16> entry{};
+    entry[0] = std::uint16_t(kLon | kRon | (log2(grid.wide) << kScxShift) |
+                             (log2(grid.high) << kScyShift) | (bgmapBase & kBgmapBaseMask));
+    entry[kW] = std::uint16_t(width - 1);
+    entry[kH] = std::uint16_t(height - 1);
+    return entry;
 }
 
 void DrawMapRow(const TileMap& map, unsigned base, std::uint32_t y, std::uint8_t* levels)
 {
-    const std::uint16_t* cells = map.cells.data() + std::size_t(y / kTilePixels) * map.stride;
     for (std::uint32_t cx = 0; cx < map.cellsWide; ++cx, levels += kTilePixels) {
-        const std::uint16_t cell = cells[cx];
+        // Cells past the end of the map (its last row cut short) are blank.
+        const std::size_t at = map.CellIndex(cx, y / kTilePixels);
+        const std::uint16_t cell = at < map.cells.size() ? map.cells[at] : 0;
         const unsigned number = ((cell & kCellCharMask) - base) & kCellCharMask;
         const unsigned k = (cell & kCellVFlip) ? kTilePixels - 1 - y % kTilePixels : y % kTilePixels;
-        std::uint16_t row = number < map.chars.size() ? map.chars[number][k] : 0;
+        std::uint16_t row = at < map.cells.size() && number < map.chars.size() ? map.chars[number][k] : 0;
         if (cell & kCellHFlip)
             row = MirrorCharRow(row);
         const PixelRow pixels = DecodeCharRow(row);
