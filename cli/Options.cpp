@@ -64,9 +64,13 @@ const char* const kHelp =
     "14-15 palette.\n"
     "\n"
     "Every message begins with \"kelvane-convert: \" and names the file it is\n"
-    "about. A failed conversion ends with exit code 1 and leaves the output\n"
-    "files as they were; a usage error (an unknown option, a value out of its\n"
-    "range) ends with exit code 2.\n"
+    "about, with the system's reason where the system failed. A failed\n"
+    "conversion ends with exit code 1 and leaves the output files as they\n"
+    "were: all outputs are replaced together or none is, also when the run is\n"
+    "interrupted. A usage error (an unknown option, a value out of its range,\n"
+    "two outputs naming the same file) ends with exit code 2. An output may\n"
+    "name the input: every conversion reads its input whole before it writes.\n"
+    "Devices and pipes (/dev/null, a FIFO) are written directly.\n"
     "\n"
     "Example Makefile rules:\n"
     "  chars.asm: game.vb\n"
@@ -172,6 +176,16 @@ const char* TypeExtensions(FileType type)
         if (t.type == type)
             return t.extensions;
     return "";
+}
+
+std::vector<std::string> OutputPaths(const Request& r)
+{
+    std::vector<std::string> paths;
+    for (const std::string* path : {&r.output, r.map ? &*r.map : nullptr,
+                                    r.preview ? &*r.preview : nullptr})
+        if (path && *path != "-")
+            paths.push_back(*path);
+    return paths;
 }
 
 std::string ParseArguments(int argc, const char* const* argv, Request& r)

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "formats/DibFile.h"
 #include "tiles/TileMap.h"
@@ -38,6 +39,9 @@ struct Request
 // (an unknown option, a value out of its range, files missing), "" when
 // nothing is.
 std::string ParseArguments(int argc, const char* const* argv, Request& r);
+
+// Every output file of the run, standard output ("-") left out.
+std::vector<std::string> OutputPaths(const Request& r);
 
 // The extensions and the names of the types, for messages.
 const char* TypeExtensions(FileType type);

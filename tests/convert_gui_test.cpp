@@ -417,6 +417,48 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
     EXPECT_EQ(full.err, "kelvane-convert: standard output: Fatal Error 0102: No space left on device\n");
 }
 
+// A 128 x 128 picture in a grey palette (entry p is p, p, p), its pixels
+// every index in turn, with an info header of `headerBytes` bytes.
+Bytes GreyDib(std::uint32_t headerBytes)
+{
+    Bytes b = {'B', 'M'};
+    PutU32(b, 0), PutU32(b, 0), PutU32(b, 14 + headerBytes + 1024);
+    PutU32(b, headerBytes), PutU32(b, 128), PutU32(b, 128), PutU16(b, 1), PutU16(b, 8);
+    b.resize(14 + headerBytes, 0);
+    for (int p = 0; p < 256; ++p)
+        b.insert(b.end(), {std::uint8_t(p), std::uint8_t(p), std::uint8_t(p), 0});
+    for (int i = 0; i < kSheetBytes; ++i)
+        b.push_back(std::uint8_t(i * 5));
+    return b;
+}
+
+TEST(Convert, NewerDibHeadersGiveTheSameSheetUnderEveryReduction)
+{
+    TempDir dir;
+    for (const char* reduce : {"3bit", "median", "nearest"}) {
+        const DibImportOptions options{reduce[0] == 'm', false, reduce[0] == 'n'};
+        CTileSheet expected;
+        for (int i = 0; i < kSheetBytes; ++i) {
+            const int p = std::uint8_t(i * 5);
+            expected.GetPixels()[i] =
+                reduce[0] == '3' ? LevelFromIndex(p & 3) : LevelFromIndex(ReduceColour(options, p, p, p));
+        }
+        for (const std::uint32_t header : {40u, 108u, 124u}) {
+            SCOPED_TRACE(std::string(reduce) + " " + std::to_string(header));
+            const Bytes dib = GreyDib(header);
+            // The editor's import, then the converter.
+            const CTileSheet imported = Imported(
+                dib, [&](FILE* f, CTileSheet& s) { return ReadDibFile(f, s, options); });
+            EXPECT_EQ(Bytes(imported.GetPixels(), imported.GetPixels() + kSheetBytes),
+                      Bytes(expected.GetPixels(), expected.GetPixels() + kSheetBytes));
+            WriteFileBytes(dir.file("grey.dib"), dib);
+            const Result r = Convert(dir.path(), "{d}/grey.dib - --to kl --reduce " + std::string(reduce));
+            EXPECT_EQ(r.exitCode, 0) << r.err;
+            EXPECT_EQ(r.out, Written(Kl(), expected));
+        }
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -121,3 +121,69 @@ TEST_F(SafeFile, OpenForReadingGivesFilesOnly)
     EXPECT_EQ(OpenForReading(dir.path()), nullptr);
     EXPECT_EQ(OpenForReading(dir.file("missing.kl")), nullptr);
 }
+
+namespace {
+
+// The call of one kind, counted from 1, that fails in the table below.
+int g_failingCall = 0;
+int g_calls = 0;
+
+bool Fails()
+{
+    return ++g_calls == g_failingCall;
+}
+
+}  // namespace
+
+// Three outputs written together (an old file, a new one, an old one),
+// the second or the third failing at each step.
+TEST(SafeFileSet, AFailingOutputLeavesEveryOutputAsItWas)
+{
+    const SafeFileCalls& system = SystemSafeFileCalls();
+    SafeFileCalls write = system, sync = system, close = system, rename = system;
+    write.openTemp = [](const std::string& target, std::string& temp) -> FILE* {
+        FILE* f = SystemSafeFileCalls().openTemp(target, temp);
+        if (!f || !Fails())
+            return f;
+        std::fclose(f);
+        return OpenFile(temp, "rb");  // refuses every byte
+    };
+    sync.syncFile = [](FILE* f) { return !Fails() && SystemSafeFileCalls().syncFile(f); };
+    close.openTemp = [](const std::string& target, std::string& temp) -> FILE* {
+        FILE* f = SystemSafeFileCalls().openTemp(target, temp);
+        return f && Fails() ? WithFailingClose(f) : f;
+    };
+    rename.replaceFile = [](const std::string& from, const std::string& to, bool bSync) {
+        return !Fails() && SystemSafeFileCalls().replaceFile(from, to, bSync);
+    };
+    const struct { const char* what; SafeFileCalls calls; } cases[] = {
+        {"write", write}, {"sync", sync}, {"close", close}, {"rename", rename}, {"none", system}};
+    for (const auto& c : cases)
+        for (const int failing : {2, 3}) {
+            SCOPED_TRACE(std::string(c.what) + " " + std::to_string(failing));
+            TempDir dir;
+            WriteFileBytes(dir.file("a.bin"), kOld);
+            WriteFileBytes(dir.file("c.png"), kOld);
+            g_calls = 0;
+            g_failingCall = failing;
+            CSafeFileSet set(c.calls);
+            for (const char* name : {"a.bin", "b.map", "c.png"}) {
+                FILE* f = set.Open(dir.file(name));
+                if (!f && c.what == std::string("close"))
+                    GTEST_SKIP() << "no stream with a failing close here";
+                ASSERT_NE(f, nullptr);
+                std::fwrite(kNew.data(), 1, kNew.size(), f);
+            }
+            std::size_t failed = 99;
+            const bool done = set.Commit(true, failed);
+            EXPECT_EQ(done, c.calls.openTemp == system.openTemp &&
+                                c.calls.syncFile == system.syncFile &&
+                                c.calls.replaceFile == system.replaceFile);
+            const Bytes& left = done ? kNew : kOld;
+            EXPECT_EQ(ReadFileBytes(dir.file("a.bin")), left);
+            EXPECT_EQ(ReadFileBytes(dir.file("c.png")), left);
+            EXPECT_EQ(FileExists(dir.file("b.map")), done);
+            EXPECT_EQ(FileNames(dir.path()).size(), done ? 3u : 2u);
+            EXPECT_EQ(failed, done ? 99 : std::size_t(failing - 1));
+        }
+}
