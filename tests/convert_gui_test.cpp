@@ -12,8 +12,12 @@
 #include <QColor>
 #include <QImage>
 #include <QProcess>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -402,7 +406,9 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
          "kelvane-convert: --count takes a number from 1 to 256, not 0x\n"},
         {"{d}/ok.kl {d}/no/x.kl", 1,
          "kelvane-convert: {d}/no/x.kl: cannot be opened: No such file or directory\n"},
-        {"{d}/ok.kl {d}/folder.kl", 1, "kelvane-convert: {d}/folder.kl: cannot be opened"},
+        {"{d}/ok.kl {d}/folder.kl", 1, "kelvane-convert: {d}/folder.kl: cannot be opened: Is a directory\n"},
+        {"{d}/folder.kl {d}/out.kl", 1, "kelvane-convert: {d}/folder.kl: cannot be opened: Is a directory\n"},
+        {"{d}/ok.kl /dev/full --to kl", 1, "kelvane-convert: /dev/full: Fatal Error 0102: No space left on device\n"},
         {"{d}/out.kl", 2, "kelvane-convert: an input and an output file are needed\nUsage:"},
         {"--bogus {d}/ok.kl {d}/out.kl", 2, "kelvane-convert: unknown option --bogus\nUsage:"},
         {"--from=asm {d}/ok.kl {d}/out.kl", 2, "kelvane-convert: --from takes kl, dib, rom or png\n"},
@@ -415,6 +421,11 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
     const Result full = Convert(dir.path(), "{d}/ok.kl - --to kl", {}, QStringLiteral("/dev/full"));
     EXPECT_EQ(full.exitCode, 1);
     EXPECT_EQ(full.err, "kelvane-convert: standard output: Fatal Error 0102: No space left on device\n");
+    for (const char* option : {"--help", "--version"}) {
+        const Result r = Convert(dir.path(), option, {}, QStringLiteral("/dev/full"));
+        EXPECT_EQ(r.exitCode, 1) << option;
+        EXPECT_EQ(r.err, "kelvane-convert: standard output: cannot be written: No space left on device\n");
+    }
 }
 
 // A 128 x 128 picture in a grey palette (entry p is p, p, p), its pixels
@@ -456,6 +467,55 @@ TEST(Convert, NewerDibHeadersGiveTheSameSheetUnderEveryReduction)
             EXPECT_EQ(r.exitCode, 0) << r.err;
             EXPECT_EQ(r.out, Written(Kl(), expected));
         }
+    }
+}
+
+TEST(Convert, OutputsNamingOneFileAreAUsageError)
+{
+    TempDir dir;
+    WriteFileBytes(dir.file("pic.dib"), GreyDib(40));
+    std::filesystem::create_directory(dir.file("sub"));
+    std::filesystem::create_symlink("same.bin", dir.file("link.bin"));
+    std::filesystem::create_symlink("new.bin", dir.file("dangling.bin"));
+    ExpectRefused(dir, {
+        {"--map {d}/same.bin {d}/pic.dib {d}/same.bin", 2,
+         "kelvane-convert: {d}/same.bin and {d}/same.bin name the same file\nUsage:"},
+        {"--map {d}/sub/../same.bin {d}/pic.dib {d}/./same.bin", 2,
+         "kelvane-convert: {d}/./same.bin and {d}/sub/../same.bin name the same file\n"},
+        {"--map {d}/link.bin {d}/pic.dib {d}/same.bin", 2,
+         "kelvane-convert: {d}/same.bin and {d}/link.bin name the same file\n"},
+        {"--map {d}/dangling.bin {d}/pic.dib {d}/new.bin", 2,
+         "kelvane-convert: {d}/new.bin and {d}/dangling.bin name the same file\n"},
+        {"--map {d}/m.bin --preview {d}/p.png {d}/pic.dib {d}/p.png", 2,
+         "kelvane-convert: {d}/p.png and {d}/p.png name the same file\n"},
+    }, {"same.bin", "m.bin", "p.png"});
+    EXPECT_FALSE(FileExists(dir.file("new.bin")));
+}
+
+// SIGINT, SIGTERM and SIGHUP while the outputs are being written: the
+// preview is a pipe that nobody reads, so the run stops there with the
+// chars and the map in their temporary files.
+TEST(Convert, ASignalDuringARunLeavesNoFile)
+{
+    TempDir dir;
+    WriteFileBytes(dir.file("pic.dib"), GreyDib(40));
+    ASSERT_EQ(mkfifo(dir.file("p.png").c_str(), 0644), 0);
+    const std::set<std::string> before = {"p.png", "pic.dib"};
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        QProcess p;
+        p.start(QStringLiteral(KELVANE_CONVERT_EXE),
+                {"--map", QString::fromStdString(dir.file("m.bin")), "--preview",
+                 QString::fromStdString(dir.file("p.png")),
+                 QString::fromStdString(dir.file("pic.dib")),
+                 QString::fromStdString(dir.file("c.bin"))});
+        ASSERT_TRUE(p.waitForStarted());
+        for (int i = 0; i < 6000 && FileNames(dir.path()).size() < before.size() + 2; ++i)
+            QThread::msleep(10);
+        EXPECT_EQ(FileNames(dir.path()).size(), before.size() + 2) << "no temporary files";
+        kill(pid_t(p.processId()), sig);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitStatus(), QProcess::CrashExit) << sig;
+        EXPECT_EQ(FileNames(dir.path()), before) << sig;
     }
 }
 
