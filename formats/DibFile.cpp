@@ -206,10 +206,11 @@ std::string ReadDibHeader(CDibSource& source, const DibImportOptions& options, D
     const std::uint32_t blockBytes = pixelOffset - kFileHeaderBytes;
     if (blockBytes == 0)
         return kHeaderBlockError;
-    // Kept of the block: the fields tested, and the palette, which follows
-    // the info header at the offset its size field gives.
-    std::array<std::uint8_t, kTestedFieldsBytes> block{};
-    const std::uint32_t fieldsKept = std::min(blockBytes, kTestedFieldsBytes);
+    // Kept of the block: the classic info header, and the palette, which
+    // follows the info header at the offset its size field gives (a size
+    // under the classic one's, which no format has, counts as that).
+    std::array<std::uint8_t, kInfoHeaderBytes> block{};
+    const std::uint32_t fieldsKept = std::min(blockBytes, kInfoHeaderBytes);
     if (!source.ReadKeeping(block.data(), fieldsKept, fieldsKept))
         return kHeaderBlockError;
     const std::uint32_t infoBytes = fieldsKept >= 4 ? GetU32(&block[0]) : 0;

@@ -451,18 +451,15 @@ TEST(Convert, NewerDibHeadersGiveTheSameSheetUnderEveryReduction)
         CTileSheet expected;
         for (int i = 0; i < kSheetBytes; ++i) {
             const int p = std::uint8_t(i * 5);
-            expected.GetPixels()[i] =
-                reduce[0] == '3' ? LevelFromIndex(p & 3) : LevelFromIndex(ReduceColour(options, p, p, p));
+            expected.GetPixels()[i] = LevelFromIndex(reduce[0] == '3' ? p & 3 : ReduceColour(options, p, p, p));
         }
         for (const std::uint32_t header : {40u, 108u, 124u}) {
             SCOPED_TRACE(std::string(reduce) + " " + std::to_string(header));
-            const Bytes dib = GreyDib(header);
-            // The editor's import, then the converter.
-            const CTileSheet imported = Imported(
-                dib, [&](FILE* f, CTileSheet& s) { return ReadDibFile(f, s, options); });
-            EXPECT_EQ(Bytes(imported.GetPixels(), imported.GetPixels() + kSheetBytes),
-                      Bytes(expected.GetPixels(), expected.GetPixels() + kSheetBytes));
-            WriteFileBytes(dir.file("grey.dib"), dib);
+            WriteFileBytes(dir.file("grey.dib"), GreyDib(header));  // the editor's import, the converter
+            EXPECT_EQ(Written(Kl(), Imported(GreyDib(header), [&](FILE* f, CTileSheet& s) {
+                          return ReadDibFile(f, s, options);
+                      })),
+                      Written(Kl(), expected));
             const Result r = Convert(dir.path(), "{d}/grey.dib - --to kl --reduce " + std::string(reduce));
             EXPECT_EQ(r.exitCode, 0) << r.err;
             EXPECT_EQ(r.out, Written(Kl(), expected));
@@ -489,7 +486,6 @@ TEST(Convert, OutputsNamingOneFileAreAUsageError)
         {"--map {d}/m.bin --preview {d}/p.png {d}/pic.dib {d}/p.png", 2,
          "kelvane-convert: {d}/p.png and {d}/p.png name the same file\n"},
     }, {"same.bin", "m.bin", "p.png"});
-    EXPECT_FALSE(FileExists(dir.file("new.bin")));
 }
 
 // SIGINT, SIGTERM and SIGHUP while the outputs are being written: the
@@ -500,22 +496,18 @@ TEST(Convert, ASignalDuringARunLeavesNoFile)
     TempDir dir;
     WriteFileBytes(dir.file("pic.dib"), GreyDib(40));
     ASSERT_EQ(mkfifo(dir.file("p.png").c_str(), 0644), 0);
-    const std::set<std::string> before = {"p.png", "pic.dib"};
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
         QProcess p;
         p.start(QStringLiteral(KELVANE_CONVERT_EXE),
-                {"--map", QString::fromStdString(dir.file("m.bin")), "--preview",
-                 QString::fromStdString(dir.file("p.png")),
-                 QString::fromStdString(dir.file("pic.dib")),
-                 QString::fromStdString(dir.file("c.bin"))});
-        ASSERT_TRUE(p.waitForStarted());
-        for (int i = 0; i < 6000 && FileNames(dir.path()).size() < before.size() + 2; ++i)
+                QString::fromStdString(Replaced("--map {d}/m.bin --preview {d}/p.png {d}/pic.dib {d}/c.bin",
+                                                dir.path())).split(u' '));
+        for (int i = 0; i < 6000 && FileNames(dir.path()).size() < 4; ++i)
             QThread::msleep(10);
-        EXPECT_EQ(FileNames(dir.path()).size(), before.size() + 2) << "no temporary files";
+        EXPECT_EQ(FileNames(dir.path()).size(), 4u) << "no temporary files";
         kill(pid_t(p.processId()), sig);
         ASSERT_TRUE(p.waitForFinished(60000));
         EXPECT_EQ(p.exitStatus(), QProcess::CrashExit) << sig;
-        EXPECT_EQ(FileNames(dir.path()), before) << sig;
+        EXPECT_EQ(FileNames(dir.path()), (std::set<std::string>{"p.png", "pic.dib"})) << sig;
     }
 }
 

@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -137,32 +136,6 @@ TEST_F(SafeFile, TargetsThatCannotBeOpened)
     EXPECT_EQ(ReadFileBytes(dir.file("plain")), kOld);
     EXPECT_EQ(FileNames(dir.path()), (std::set<std::string>{"folder", "plain", "tiles.kl"}));
     EXPECT_TRUE(FileNames(dir.file("folder")).empty());
-}
-
-TEST_F(SafeFile, DevicesAndPipesAreWrittenDirectly)
-{
-    ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0644), 0);
-    const int reader = open(dir.file("pipe").c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    fs::create_symlink("/dev/null", dir.file("null"));
-    for (const std::string& p : {dir.file("pipe"), dir.file("null")}) {
-        CSafeFileWriter w;
-        ASSERT_TRUE(w.Open(p)) << p;
-        ASSERT_TRUE(Put(w, kNew));
-        EXPECT_TRUE(w.Commit()) << p;
-    }
-    char got[16];
-    EXPECT_EQ(read(reader, got, sizeof got), ssize_t(kNew.size()));
-    close(reader);
-    EXPECT_EQ(FileNames(dir.path()), (std::set<std::string>{"null", "pipe", "tiles.kl"}));
-    // A device that refuses the bytes: the commit fails with its reason.
-    fs::create_symlink("/dev/full", dir.file("full"));
-    CSafeFileWriter w;
-    ASSERT_TRUE(w.Open(dir.file("full")));
-    ASSERT_TRUE(Put(w, kNew));
-    errno = 0;
-    EXPECT_FALSE(w.Commit());
-    EXPECT_EQ(errno, ENOSPC);
 }
 
 TEST_F(SafeFile, NoWritePermission)
