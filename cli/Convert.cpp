@@ -2,6 +2,7 @@
 
 #include "cli/Options.h"
 #include "cli/PngFile.h"
+#include "cli/SysSignals.h"
 #include "formats/AsmCharMap.h"
 #include "formats/DibFile.h"
 #include "formats/HalfwordArray.h"
@@ -45,8 +46,9 @@ Outcome Usage(const std::string& message)
 
 const char* const kStdout = "standard output";
 
-// The output files, each written to a temporary file that takes the old
-// file's place only once every output has been written; or standard output.
+// The output files, each written to a temporary file; once every output
+// has been written they all take the old files' places, or none does. Or
+// standard output.
 class COutputs
 {
 public:
@@ -60,10 +62,10 @@ public:
         errno = 0;
         FILE* f = m_out;
         if (path != "-") {
-            m_files.push_back({std::make_unique<CSafeFileWriter>(), path, lastMessage});
-            if (!m_files.back().writer->Open(path))
+            m_files.push_back({path, lastMessage});
+            f = m_set.Open(path);
+            if (!f)
                 return Failed(path, "cannot be opened", true);
-            f = m_files.back().writer->stream();
         }
         const std::string name = path == "-" ? kStdout : path;
         errno = 0;
@@ -74,26 +76,27 @@ public:
         return {};
     }
 
-    // Puts every written file in its place.
+    // Puts every written file in its place, or none; a signal that would
+    // end the process meanwhile waits until it is done.
     Outcome Commit()
     {
-        for (File& file : m_files) {
-            errno = 0;
-            // Build outputs can be made again: no waiting for the disk.
-            if (!file.writer->Commit(false))
-                return Failed(file.path, file.lastMessage, true);
-        }
+        const CExitSignalsHeld held;
+        std::size_t failed = 0;
+        errno = 0;
+        // Build outputs can be made again: no waiting for the disk.
+        if (!m_set.Commit(false, failed))
+            return Failed(m_files[failed].path, m_files[failed].lastMessage, true);
         return {};
     }
 
 private:
     struct File
     {
-        std::unique_ptr<CSafeFileWriter> writer;
         std::string path;
         const char* lastMessage;
     };
     FILE* m_out;
+    CSafeFileSet m_set;
     std::vector<File> m_files;
 };
 
@@ -587,14 +590,27 @@ int RunConvert(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err
         std::fprintf(err, "kelvane-convert: %s\n%s", usage.c_str(), kUsage);
         return 2;
     }
-    if (r.help) {
-        std::fprintf(out, "%s\n%s", kUsage, kHelp);
-        return 0;
+    if (r.help || r.version) {
+        errno = 0;
+        if (r.help)
+            std::fprintf(out, "%s\n%s", kUsage, kHelp);
+        else
+            std::fprintf(out, "kelvane-convert %s\n", KELVANE_VERSION);
+        if (std::fflush(out) == 0 && !std::ferror(out))
+            return 0;
+        std::fprintf(err, "kelvane-convert: %s: cannot be written%s%s\n", kStdout,
+                     errno ? ": " : "", errno ? std::strerror(errno) : "");
+        return 1;
     }
-    if (r.version) {
-        std::fprintf(out, "kelvane-convert %s\n", KELVANE_VERSION);
-        return 0;
-    }
+    // Two outputs on one file would leave only the one written last.
+    const std::vector<std::string> outputs = OutputPaths(r);
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+        for (std::size_t k = 0; k < i; ++k)
+            if (FileIdentity(outputs[i]) == FileIdentity(outputs[k])) {
+                std::fprintf(err, "kelvane-convert: %s and %s name the same file\n%s",
+                             outputs[k].c_str(), outputs[i].c_str(), kUsage);
+                return 2;
+            }
 
     const Outcome o = r.draw                  ? DrawMap(r, in, out)
                       : !r.pictures.empty() ? ConvertSet(r, in, out, err)

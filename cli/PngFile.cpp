@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <zlib.h>
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -172,19 +174,14 @@ std::string ReadPngPicture(FILE* f, const DibImportOptions& pngOptions,
     });
 }
 
-// The picture data is a zlib stream of stored deflate blocks of at most
-// 65,535 bytes each, the rows each after a filter byte 0.
+// The picture data is one zlib stream of the rows, each after a filter
+// byte 0, compressed at a fixed level with zlib's defaults otherwise, so
+// that the bytes are the same on every system. Rows are compressed as they
+// are made, the stream written out in IDAT chunks of at most 64 KiB.
 std::string WritePngPicture(FILE* f, std::uint32_t width, std::uint32_t height,
                             const std::function<void(std::uint32_t, std::uint8_t*)>& rowOf,
                             const char* error)
 {
-    constexpr std::uint64_t kBlock = 65535;
-    const std::uint64_t raw = std::uint64_t(height) * (std::uint64_t(width) + 1);
-    const std::uint64_t blocks = std::max<std::uint64_t>(1, (raw + kBlock - 1) / kBlock);
-    const std::uint64_t dataLength = 2 + 5 * blocks + raw + 4;
-    if (dataLength > 0x7FFFFFFFu)
-        return error;
-
     Bytes header(8);
     SetBE32(&header[0], width);
     SetBE32(&header[4], height);
@@ -197,47 +194,35 @@ std::string WritePngPicture(FILE* f, std::uint32_t width, std::uint32_t height,
     png.Put(kSignature, sizeof kSignature);
     png.Chunk("IHDR", header);
     png.Chunk("PLTE", palette);
-    png.Begin("IDAT", std::uint32_t(dataLength));
-    const std::uint8_t zlibHeader[2] = {0x78, 0x01};
-    png.Data(zlibHeader, 2);
-    std::uint32_t a = 1, b = 0;  // Adler-32 of the rows
-    std::uint64_t leftInBlock = 0, leftInAll = raw;
+
+    z_stream z{};
+    if (deflateInit(&z, Z_BEST_COMPRESSION) != Z_OK)
+        return error;
     Bytes row(std::size_t(width) + 1);
-    for (std::uint32_t y = 0; y < height && png.ok(); ++y) {
-        row[0] = 0;
-        rowOf(y, &row[1]);
-        for (std::size_t at = 0; at < row.size();) {
-            if (leftInBlock == 0) {
-                leftInBlock = std::min(kBlock, leftInAll);
-                const auto n = std::uint16_t(leftInBlock);
-                const std::uint8_t blockHeader[5] = {std::uint8_t(leftInBlock == leftInAll),
-                                                     std::uint8_t(n), std::uint8_t(n >> 8),
-                                                     std::uint8_t(~n), std::uint8_t(~n >> 8)};
-                png.Data(blockHeader, 5);
-            }
-            const std::size_t piece = std::size_t(std::min<std::uint64_t>(leftInBlock, row.size() - at));
-            png.Data(&row[at], piece);
-            at += piece;
-            leftInBlock -= piece;
-            leftInAll -= piece;
+    Bytes chunk(65536);
+    bool ok = true;
+    for (std::uint32_t y = 0; ok && y <= height; ++y) {
+        const bool last = y == height;
+        if (!last) {
+            row[0] = 0;
+            rowOf(y, &row[1]);
         }
-        // Sums reduced every 5,552 bytes, the most that cannot overflow.
-        for (std::size_t at = 0; at < row.size(); at += 5552) {
-            const std::size_t end = std::min<std::size_t>(row.size(), at + 5552);
-            for (std::size_t i = at; i < end; ++i) {
-                a += row[i];
-                b += a;
-            }
-            a %= 65521;
-            b %= 65521;
-        }
+        z.next_in = row.data();
+        z.avail_in = last ? 0 : uInt(row.size());
+        int result;
+        do {
+            z.next_out = chunk.data();
+            z.avail_out = uInt(chunk.size());
+            result = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+            ok = result != Z_STREAM_ERROR && png.ok();
+            const std::size_t made = chunk.size() - z.avail_out;
+            if (made > 0)
+                png.Chunk("IDAT", Bytes(chunk.begin(), chunk.begin() + std::ptrdiff_t(made)));
+        } while (ok && (z.avail_out == 0 || (last && result != Z_STREAM_END)));
     }
-    std::uint8_t adler[4];
-    SetBE32(adler, (b << 16) | a);
-    png.Data(adler, 4);
-    png.End();
+    deflateEnd(&z);
     png.Chunk("IEND", {});
-    return png.ok() ? "" : error;
+    return ok && png.ok() ? "" : error;
 }
 
 std::string WritePngFile(FILE* f, const CTileSheet& sheet)

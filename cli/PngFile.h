@@ -29,14 +29,14 @@ std::string ReadPngPicture(FILE* f, const DibImportOptions& pngOptions,
 
 // Writes an indexed 8-bit PNG of width x height pixels with the red ramp
 // palette, pixel levels as indices; rowOf(y, levels) gives row y, top row
-// first. The picture data is stored, not compressed, which needs no library
-// at all; it is written as it is made. Returns `error` when the stream
-// refuses the bytes, else "".
+// first. The picture data is compressed with zlib as it is made, the same
+// bytes on every system. Returns `error` when the stream refuses the bytes,
+// else "".
 std::string WritePngPicture(FILE* f, std::uint32_t width, std::uint32_t height,
                             const std::function<void(std::uint32_t, std::uint8_t*)>& rowOf,
                             const char* error);
 
-// Writes the sheet as a 128 x 128 picture (16.6 KB) that way. Returns
+// Writes the sheet as a 128 x 128 picture that way. Returns
 // kDibWritePixelsError when the stream refuses the bytes, else "".
 std::string WritePngFile(FILE* f, const CTileSheet& sheet);
 

@@ -23,8 +23,9 @@ constexpr const char* kOnlyBottomUp = "Only bottom-up DIB files can be loaded.";
 // File header: type "BM", file size, two reserved words, offset of the pixels.
 constexpr std::uint32_t kFileHeaderBytes = 14;
 constexpr std::uint16_t kTypeBM = 0x4D42;
-// Header block: a 40-byte info header, then the palette of 4-byte entries
-// (blue, green, red, reserved).
+// Header block: an info header whose first field gives its size (40 bytes
+// for the classic one, 108 and 124 for the newer ones), then the palette of
+// 4-byte entries (blue, green, red, reserved).
 constexpr std::uint32_t kInfoHeaderBytes = 40;
 constexpr std::uint32_t kPaletteEntries = 256;
 constexpr std::uint32_t kHeaderBlockBytes = kInfoHeaderBytes + 4 * kPaletteEntries;  // 1064
@@ -122,9 +123,10 @@ Run PlacementOfRow(bool adjustTiles, std::uint32_t width, std::uint32_t row)
             std::uint32_t(std::min<std::uint64_t>(width, kSheetBytes - start))};
 }
 
-// Pixel level for every stored pixel byte.
+// Pixel level for every stored pixel byte, from the palette's first
+// `paletteBytes` bytes.
 std::array<std::uint8_t, 256> LevelTable(const DibImportOptions& options,
-                                         const std::uint8_t* block, std::uint32_t blockBytes)
+                                         const std::uint8_t* palette, std::uint32_t paletteBytes)
 {
     std::array<std::uint8_t, 256> levels{};
     for (std::uint32_t p = 0; p < 256; ++p) {
@@ -132,10 +134,10 @@ std::array<std::uint8_t, 256> LevelTable(const DibImportOptions& options,
         if (options.median || options.nearest) {
             // By the colours of palette entry p (blue, green, red); an entry
             // whose colours lie beyond the header block counts as black.
-            const std::uint32_t at = kInfoHeaderBytes + 4 * p;
+            const std::uint32_t at = 4 * p;
             index = 0;
-            if (at + 3 <= blockBytes)
-                index = ReduceColour(options, block[at + 2], block[at + 1], block[at]);
+            if (at + 3 <= paletteBytes)
+                index = ReduceColour(options, palette[at + 2], palette[at + 1], palette[at]);
         }
         levels[p] = LevelFromIndex(index);
     }
@@ -159,6 +161,8 @@ struct DibHeader
 //   header block not all there ........................... "Fatal Error 0121"
 //   header block of 1 to 19 bytes, too short for the
 //     fields tested below ................................ "Invalid DIB File!"
+//   info header larger than the block .................... "Fatal Error 0121"
+//   info header under 20 bytes ........................... "Invalid DIB File!"
 //   bits per pixel, planes, compression .................. their own messages
 //   negative width ....................................... "Invalid DIB File!"
 //   negative height (rows stored top row first) .......... "Only bottom-up ..."
@@ -180,11 +184,25 @@ std::string ReadDibHeader(CDibSource& source, const DibImportOptions& options, D
     const std::uint32_t blockBytes = pixelOffset - kFileHeaderBytes;
     if (blockBytes == 0)
         return kHeaderBlockError;
-    std::array<std::uint8_t, kHeaderBlockBytes> block{};
-    const std::uint32_t blockKept = std::min(blockBytes, kHeaderBlockBytes);
-    if (!source.ReadKeeping(block.data(), blockKept, blockBytes))
+    // Kept of the block: the classic info header, and the palette, which
+    // follows the info header at the offset its size field gives (a size
+    // under the classic one's, which no format has, counts as that).
+    std::array<std::uint8_t, kInfoHeaderBytes> block{};
+    const std::uint32_t fieldsKept = std::min(blockBytes, kInfoHeaderBytes);
+    if (!source.ReadKeeping(block.data(), fieldsKept, fieldsKept))
+        return kHeaderBlockError;
+    const std::uint32_t infoBytes = fieldsKept >= 4 ? GetU32(&block[0]) : 0;
+    const std::uint32_t paletteAt = std::clamp(infoBytes, fieldsKept, blockBytes);
+    std::array<std::uint8_t, 4 * kPaletteEntries> palette{};
+    const std::uint32_t paletteKept = std::min(blockBytes - paletteAt, 4 * kPaletteEntries);
+    if (!source.ReadKeeping(nullptr, 0, paletteAt - fieldsKept) ||
+        !source.ReadKeeping(palette.data(), paletteKept, blockBytes - paletteAt))
         return kHeaderBlockError;
     if (blockBytes < kTestedFieldsBytes)
+        return kInvalidFile;
+    if (infoBytes > blockBytes)
+        return kHeaderBlockError;
+    if (infoBytes < kTestedFieldsBytes)
         return kInvalidFile;
 
     const std::int32_t width = std::int32_t(GetU32(&block[4]));
@@ -208,7 +226,7 @@ std::string ReadDibHeader(CDibSource& source, const DibImportOptions& options, D
         return kPixelsError;
     h.width = std::uint32_t(width);
     h.height = std::uint32_t(height);
-    h.levels = LevelTable(options, block.data(), blockKept);
+    h.levels = LevelTable(options, palette.data(), paletteKept);
     return {};
 }
 

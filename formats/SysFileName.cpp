@@ -38,6 +38,11 @@ bool RemoveFile(const std::string& path)
     return !wide.empty() && DeleteFileW(wide.c_str());
 }
 
+void RemoveFileInHandler(const char* path)
+{
+    RemoveFile(path);
+}
+
 std::size_t FileNameStart(const std::string& path)
 {
     const auto sep = path.find_last_of("/\\:");
@@ -49,6 +54,8 @@ std::size_t FileNameStart(const std::string& path)
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 FILE* OpenFile(const std::string& path, const char* mode)
 {
@@ -67,6 +74,7 @@ FILE* OpenForReading(const std::string& path)
     if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || flags < 0 ||
         fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         ::close(fd);
+        errno = EISDIR;
         return nullptr;
     }
     FILE* file = fdopen(fd, "rb");
@@ -78,6 +86,11 @@ FILE* OpenForReading(const std::string& path)
 bool RemoveFile(const std::string& path)
 {
     return ::unlink(path.c_str()) == 0;
+}
+
+void RemoveFileInHandler(const char* path)
+{
+    ::unlink(path);
 }
 
 std::size_t FileNameStart(const std::string& path)

@@ -11,14 +11,19 @@
 // UTF-8.
 FILE* OpenFile(const std::string& path, const char* mode);
 
-// Opens a file for reading ("rb"), or gives null. A folder, which opens for
-// reading on some systems but holds no file to read, gives null. A named pipe
+// Opens a file for reading ("rb"), or gives null with errno telling why. A
+// folder, which opens for reading on some systems but holds no file to
+// read, gives null (EISDIR). A named pipe
 // without a writer does not hold the caller at the open: it reads as an
 // empty file.
 FILE* OpenForReading(const std::string& path);
 
 // Removes a file; false when it cannot.
 bool RemoveFile(const std::string& path);
+
+// Removes a file from a signal's handler: on POSIX with async-signal-safe
+// calls only (unlink); Windows runs its handlers in a thread of their own.
+void RemoveFileInHandler(const char* path);
 
 // Where the last component of a path begins: after the last separator
 // ('/'; on Windows also '\\' and a drive's ':').

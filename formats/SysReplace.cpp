@@ -2,6 +2,9 @@
 
 #include "formats/SysFileName.h"
 
+#include <cerrno>
+#include <random>
+
 namespace {
 
 // Characters of the target's name that go into the temporary file's name,
@@ -16,6 +19,29 @@ std::string TempStem(const std::string& target)
     return target.substr(0, start) + "." + target.substr(start, kMaxTempStem) + ".";
 }
 
+// A name beside the target for a file that `make` creates, which fails
+// with `taken` set when the name is in use already: up to 100 tries.
+template <class Make>
+bool MakeUniquelyNamed(const std::string& target, std::string& made, Make make)
+{
+    static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::random_device random;
+    const std::string stem = TempStem(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = stem;
+        for (int i = 0; i < 8; ++i)
+            name += kDigits[random() % 36];
+        bool taken = false;
+        if (make(name, taken)) {
+            made = name;
+            return true;
+        }
+        if (!taken)
+            return false;
+    }
+    return false;
+}
+
 }  // namespace
 
 #ifdef _WIN32
@@ -23,8 +49,6 @@ std::string TempStem(const std::string& target)
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-
-#include <random>
 
 namespace {
 
@@ -36,6 +60,31 @@ bool ResolveTarget(const std::string& path, std::string& target)
     return true;
 }
 
+// What an existing target is: 1 a file on a disk that the caller may
+// write, 2 another thing that takes writes (a device such as NUL, a pipe),
+// 0 no file yet, -1 a file that cannot be written (a folder, a read-only
+// file).
+int TargetKind(const std::wstring& wideTarget)
+{
+    const HANDLE probe = CreateFileW(wideTarget.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : -1;
+    const bool onDisk = GetFileType(probe) == FILE_TYPE_DISK;
+    CloseHandle(probe);
+    return onDisk ? 1 : 2;
+}
+
+FILE* OpenDevice(const std::string& target)
+{
+    errno = 0;
+    const std::wstring wideTarget = WideFileName(target);
+    if (wideTarget.empty() || TargetKind(wideTarget) != 2)
+        return nullptr;
+    return OpenFile(target, "wb");
+}
+
 FILE* OpenTemp(const std::string& target, std::string& tempPath)
 {
     const std::wstring wideTarget = WideFileName(target);
@@ -43,48 +92,52 @@ FILE* OpenTemp(const std::string& target, std::string& tempPath)
         return nullptr;
     // An existing target must be a file on a disk that the caller may write;
     // a folder or a read-only file refuses the probe.
-    const HANDLE probe = CreateFileW(wideTarget.c_str(), GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe != INVALID_HANDLE_VALUE) {
-        const bool onDisk = GetFileType(probe) == FILE_TYPE_DISK;
-        CloseHandle(probe);
-        if (!onDisk)
-            return nullptr;
-    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+    const int kind = TargetKind(wideTarget);
+    if (kind != 0 && kind != 1) {
+        errno = EACCES;
         return nullptr;
     }
 
-    static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::random_device random;
-    const std::string stem = TempStem(target);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = stem;
-        for (int i = 0; i < 8; ++i)
-            name += kDigits[random() % 36];
+    FILE* file = nullptr;
+    MakeUniquelyNamed(target, tempPath, [&](const std::string& name, bool& taken) {
         const HANDLE h = CreateFileW(WideFileName(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
-            if (GetLastError() == ERROR_FILE_EXISTS)
-                continue;
-            return nullptr;
+            taken = GetLastError() == ERROR_FILE_EXISTS;
+            return false;
         }
         const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
         if (fd < 0) {
             CloseHandle(h);
             RemoveFile(name);
-            return nullptr;
+            return false;
         }
-        FILE* file = _fdopen(fd, "wb");
+        file = _fdopen(fd, "wb");
         if (!file) {
             _close(fd);
             RemoveFile(name);
-            return nullptr;
         }
-        tempPath = name;
-        return file;
-    }
-    return nullptr;
+        return file != nullptr;
+    });
+    return file;
+}
+
+bool KeepOld(const std::string& target, std::string& keptPath)
+{
+    keptPath.clear();
+    const std::wstring wideTarget = WideFileName(target);
+    if (wideTarget.empty())
+        return false;
+    if (GetFileAttributesW(wideTarget.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    return MakeUniquelyNamed(target, keptPath, [&](const std::string& name, bool& taken) {
+        const std::wstring wideName = WideFileName(name);
+        if (CreateHardLinkW(wideName.c_str(), wideTarget.c_str(), nullptr) ||
+            CopyFileW(wideTarget.c_str(), wideName.c_str(), TRUE))
+            return true;
+        taken = GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS;
+        return false;
+    });
 }
 
 bool SyncFile(FILE* file)
@@ -95,6 +148,7 @@ bool SyncFile(FILE* file)
 
 bool ReplaceTarget(const std::string& tempPath, const std::string& target, bool bSync)
 {
+    errno = EACCES;
     const std::wstring from = WideFileName(tempPath);
     const std::wstring to = WideFileName(target);
     const DWORD flags = MOVEFILE_REPLACE_EXISTING | (bSync ? MOVEFILE_WRITE_THROUGH : 0);
@@ -103,6 +157,28 @@ bool ReplaceTarget(const std::string& tempPath, const std::string& target, bool 
 
 }  // namespace
 
+std::string FileIdentity(const std::string& path)
+{
+    const std::wstring wide = WideFileName(path);
+    if (wide.empty())
+        return path;
+    const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(n, L'\0');
+    const DWORD got = n ? GetFullPathNameW(wide.c_str(), n, full.data(), nullptr) : 0;
+    if (got == 0 || got >= n)
+        return path;
+    full.resize(got);
+    // Names differing in case name one file on Windows' file systems.
+    CharLowerBuffW(full.data(), DWORD(full.size()));
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, full.data(), int(full.size()), nullptr, 0,
+                                          nullptr, nullptr);
+    std::string utf8(std::size_t(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, full.data(), int(full.size()), utf8.data(), bytes,
+                            nullptr, nullptr);
+    return utf8.empty() ? path : utf8;
+}
+
 #else  // POSIX, macOS among them
 
 #include <fcntl.h>
@@ -110,7 +186,7 @@ bool ReplaceTarget(const std::string& tempPath, const std::string& target, bool 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <cstdlib>
 #include <fstream>
 
 namespace {
@@ -133,7 +209,10 @@ bool ResolveTarget(const std::string& start, std::string& target)
         struct stat st;
         if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
             target = path;
-            return FileNameStart(path) < path.size();
+            if (FileNameStart(path) < path.size())
+                return true;
+            errno = path.empty() ? ENOENT : EISDIR;
+            return false;
         }
         // Links of no size are found on some file systems only, not in the tests'.
         std::string link(st.st_size > 0 ? std::size_t(st.st_size) + 1 : 4096, '\0');
@@ -144,7 +223,18 @@ bool ResolveTarget(const std::string& start, std::string& target)
         link.resize(std::size_t(len));
         path = link.front() == '/' ? link : FolderOf(path) + "/" + link;
     }
+    errno = ELOOP;
     return false;
+}
+
+FILE* OpenDevice(const std::string& target)
+{
+    struct stat st;
+    if (stat(target.c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) {
+        errno = 0;
+        return nullptr;
+    }
+    return std::fopen(target.c_str(), "wb");
 }
 
 // The process's file creation mask, read without changing it where the
@@ -178,8 +268,10 @@ FILE* OpenTemp(const std::string& target, std::string& tempPath)
     if (exists) {
         // Only a regular file is replaced; renaming over a device or a pipe
         // would destroy it. And the caller must be allowed to write it.
-        if (!S_ISREG(st.st_mode))
+        if (!S_ISREG(st.st_mode)) {
+            errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
             return nullptr;
+        }
         const int probe = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (probe < 0)
             return nullptr;
@@ -254,13 +346,71 @@ bool ReplaceTarget(const std::string& tempPath, const std::string& target, bool 
     return true;
 }
 
+// A second link to the target, or a copy where the file system has no
+// links (FAT) or refuses one.
+bool KeepOld(const std::string& target, std::string& keptPath)
+{
+    keptPath.clear();
+    struct stat st;
+    if (lstat(target.c_str(), &st) != 0)
+        return errno == ENOENT;
+    if (MakeUniquelyNamed(target, keptPath, [&](const std::string& name, bool& taken) {
+            if (::link(target.c_str(), name.c_str()) == 0)
+                return true;
+            taken = errno == EEXIST;
+            return false;
+        }))
+        return true;
+    FILE* from = OpenForReading(target);
+    std::string copyPath;
+    FILE* copy = from ? OpenTemp(target, copyPath) : nullptr;
+    bool ok = copy != nullptr;
+    char buffer[65536];
+    for (std::size_t got; ok && (got = std::fread(buffer, 1, sizeof buffer, from)) > 0;)
+        ok = std::fwrite(buffer, 1, got, copy) == got;
+    ok = ok && !std::ferror(from);
+    if (copy) {
+        ok = std::fclose(copy) == 0 && ok;
+        if (!ok)
+            ::unlink(copyPath.c_str());
+    }
+    if (from)
+        std::fclose(from);
+    if (ok)
+        keptPath = copyPath;
+    return ok;
+}
+
 }  // namespace
+
+std::string FileIdentity(const std::string& path)
+{
+    std::string target;
+    if (!ResolveTarget(path, target))
+        return path;
+    char* folder = realpath(FolderOf(target).c_str(), nullptr);
+    if (!folder)
+        return path;
+    std::string name = target.substr(FileNameStart(target));
+    std::string identity = std::string(folder) + "/";
+    std::free(folder);
+    // "." and ".." at the end name the folder itself, or its parent.
+    if (name == "." || name == "..") {
+        char* real = realpath((identity + name).c_str(), nullptr);
+        if (!real)
+            return path;
+        identity = real;
+        std::free(real);
+        return identity;
+    }
+    return identity + name;
+}
 
 #endif
 
 const SafeFileCalls& SystemSafeFileCalls()
 {
-    static const SafeFileCalls calls = {ResolveTarget, OpenTemp, SyncFile, ReplaceTarget,
-                                        RemoveFile};
+    static const SafeFileCalls calls = {ResolveTarget, OpenDevice, OpenTemp, SyncFile,
+                                        ReplaceTarget, RemoveFile, KeepOld};
     return calls;
 }

@@ -15,6 +15,13 @@ struct SafeFileCalls
     // that names no file (empty, or ending in a separator).
     bool (*resolveTarget)(const std::string& path, std::string& target);
 
+    // The target itself, opened "wb", when it is there and is neither a
+    // regular file nor a folder: a device (/dev/null, NUL) or a pipe, which
+    // a rename would destroy and which is therefore written directly. Null
+    // with errno 0 for a regular file, a folder or no file at all; null
+    // with errno set when the target is such a thing but cannot be opened.
+    FILE* (*openDevice)(const std::string& target);
+
     // Creates a new temporary file beside `target`, named after it, and opens
     // it "wb"; its name goes into `tempPath`. The file gets the mode and the
     // owner of the target where the system allows, or for a new target what
@@ -35,7 +42,21 @@ struct SafeFileCalls
 
     // Removes the temporary file after a failure.
     bool (*removeFile)(const std::string& path);
+
+    // Keeps the target's present file under a new temporary name beside
+    // it, which goes into `keptPath`: a second link to it, or where the
+    // file system has none a copy. True with `keptPath` empty when there
+    // is no target yet.
+    bool (*keepOld)(const std::string& target, std::string& keptPath);
 };
+
+// Each failing call leaves the system's reason in errno.
 
 // The calls of the system the program runs on.
 const SafeFileCalls& SystemSafeFileCalls();
+
+// The name under which a path's file is written, with the links at its end
+// and every "." and ".." resolved, for telling whether two paths name one
+// file: equal for two paths that do. The path itself when its folder cannot
+// be found.
+std::string FileIdentity(const std::string& path);

@@ -6,6 +6,7 @@ run's new inputs into the folder) and are kept as they are."""
 import os
 import random
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 rng = random.Random(7)
@@ -169,3 +170,53 @@ for name, data in {
     "seven_bytes_at_end": good[:4] + struct.pack("<I", len(good) - 1) + good[8:] + b"JUNK\0\0\0",
 }.items():
     put("avi_clip", name, data)
+
+# Newer DIB info headers (108, 124 bytes), the palette right after them.
+for info in 108, 124:
+    put("dib_import", "header_%d" % info, dib(16, 8, info=info))
+
+
+# PNG pictures: every colour type and bit depth, interlaced or not, and
+# broken ones.
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+def png(width, height, colour=2, depth=8, interlace=0, filters=(0, 1, 2, 3, 4), extra=b""):
+    row = (width * {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}[colour] * depth + 7) // 8
+    raw = b"".join(bytes((filters[y % len(filters)],)) + noise(row) for y in range(2 * height))
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, colour, 0, 0, interlace))
+            + (png_chunk(b"PLTE", noise(3 * min(256, 1 << depth))) if colour == 3 else b"") + extra
+            + png_chunk(b"IDAT", zlib.compress(raw, 9)) + png_chunk(b"IEND", b""))
+
+
+good_png = png(16, 8)
+for name, data in {
+    "rgb8": good_png, "rgb16": png(8, 8, depth=16), "rgba8": png(8, 8, 6), "rgba16": png(9, 7, 6, 16),
+    "grey1": png(17, 3, 0, 1), "grey2": png(8, 8, 0, 2), "grey4": png(5, 5, 0, 4), "grey16": png(8, 8, 0, 16),
+    "grey_alpha": png(8, 8, 4), "palette1": png(16, 8, 3, 1), "palette8": png(16, 16, 3, 8),
+    "interlaced": png(13, 11, 2, 8, 1), "interlaced_palette": png(9, 9, 3, 4, 1), "one_pixel": png(1, 1),
+    "bad_filter": png(8, 8, filters=(5,)), "no_palette": png(8, 8, 3)[:33] + png(8, 8)[33:],
+    "cut": good_png[:-20], "bad_depth": png(8, 8, 2, 4), "text": png(8, 8, extra=png_chunk(b"tEXt", b"a\0b")),
+    "huge_claim": good_png[:8] + png_chunk(b"IHDR", struct.pack(">IIBBBBB", 99999, 99999, 8, 2, 0, 0, 0)) + good_png[33:],
+    "crc_broken": good_png[:30] + bytes((good_png[30] ^ 1,)) + good_png[31:],
+    "unknown_critical": png(8, 8, extra=png_chunk(b"ABCD", b"x")),
+}.items():
+    put("png_decode", name, data)
+
+
+# The command line: arguments, an empty one, the input files' bytes.
+def command(*args, content=b""):
+    return b"\0".join(a.encode() for a in args) + b"\0\0" + content
+
+
+for name, data in {
+    "kl_to_asm": command("in.kl", "out.asm", "--count", "3", content=native(3, 3)),
+    "kl_to_png": command("in.kl", "out.png", content=native(2, 2)), "help": command("--help"),
+    "dib_to_kl": command("in.dib", "out.kl", "--reduce", "median", content=dib(16, 16)),
+    "rom_to_c": command("in.vb", "out.c", "--start", "0x10", "--count", "2", content=noise(80)),
+    "map": command("--map", "m.c", "in.bmp", "c.bin", "--preview", "p.png", "--base", "5", content=dib(16, 8)),
+    "map_same_file": command("--map", "c.bin", "in.dib", "c.bin", content=dib(8, 8)),
+    "stdin_stdout": command("-", "-", "--from", "kl", "--to", "dib", content=native(1, 1)),
+}.items():
+    put("command_line", name, data)

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config qt6-base-dev libgl-dev libgtest-dev
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config qt6-base-dev libgl-dev libgtest-dev zlib1g-dev
           libbenchmark-dev fonts-liberation2
           desktop-file-utils appstream shared-mime-info man-db file dpkg-dev)
 scripts/install-packages.sh "${packages[@]}"

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 native="$(realpath "$1")/cli/kelvane-convert"
 build="${2:-build-wine}"
 
-scripts/install-packages.sh cmake ninja-build g++-mingw-w64-x86-64-posix libgtest-dev wine64
+scripts/install-packages.sh cmake ninja-build g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libgtest-dev wine64
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
       -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \

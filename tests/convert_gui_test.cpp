@@ -12,8 +12,12 @@
 #include <QColor>
 #include <QImage>
 #include <QProcess>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -402,7 +406,9 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
          "kelvane-convert: --count takes a number from 1 to 256, not 0x\n"},
         {"{d}/ok.kl {d}/no/x.kl", 1,
          "kelvane-convert: {d}/no/x.kl: cannot be opened: No such file or directory\n"},
-        {"{d}/ok.kl {d}/folder.kl", 1, "kelvane-convert: {d}/folder.kl: cannot be opened"},
+        {"{d}/ok.kl {d}/folder.kl", 1, "kelvane-convert: {d}/folder.kl: cannot be opened: Is a directory\n"},
+        {"{d}/folder.kl {d}/out.kl", 1, "kelvane-convert: {d}/folder.kl: cannot be opened: Is a directory\n"},
+        {"{d}/ok.kl /dev/full --to kl", 1, "kelvane-convert: /dev/full: Fatal Error 0102: No space left on device\n"},
         {"{d}/out.kl", 2, "kelvane-convert: an input and an output file are needed\nUsage:"},
         {"--bogus {d}/ok.kl {d}/out.kl", 2, "kelvane-convert: unknown option --bogus\nUsage:"},
         {"--from=asm {d}/ok.kl {d}/out.kl", 2, "kelvane-convert: --from takes kl, dib, rom or png\n"},
@@ -415,6 +421,94 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
     const Result full = Convert(dir.path(), "{d}/ok.kl - --to kl", {}, QStringLiteral("/dev/full"));
     EXPECT_EQ(full.exitCode, 1);
     EXPECT_EQ(full.err, "kelvane-convert: standard output: Fatal Error 0102: No space left on device\n");
+    for (const char* option : {"--help", "--version"}) {
+        const Result r = Convert(dir.path(), option, {}, QStringLiteral("/dev/full"));
+        EXPECT_EQ(r.exitCode, 1) << option;
+        EXPECT_EQ(r.err, "kelvane-convert: standard output: cannot be written: No space left on device\n");
+    }
+}
+
+// A 128 x 128 picture in a grey palette (entry p is p, p, p), its pixels
+// every index in turn, with an info header of `headerBytes` bytes.
+Bytes GreyDib(std::uint32_t headerBytes)
+{
+    Bytes b = {'B', 'M'};
+    PutU32(b, 0), PutU32(b, 0), PutU32(b, 14 + headerBytes + 1024);
+    PutU32(b, headerBytes), PutU32(b, 128), PutU32(b, 128), PutU16(b, 1), PutU16(b, 8);
+    b.resize(14 + headerBytes, 0);
+    for (int p = 0; p < 256; ++p)
+        b.insert(b.end(), {std::uint8_t(p), std::uint8_t(p), std::uint8_t(p), 0});
+    for (int i = 0; i < kSheetBytes; ++i)
+        b.push_back(std::uint8_t(i * 5));
+    return b;
+}
+
+TEST(Convert, NewerDibHeadersGiveTheSameSheetUnderEveryReduction)
+{
+    TempDir dir;
+    for (const char* reduce : {"3bit", "median", "nearest"}) {
+        const DibImportOptions options{reduce[0] == 'm', false, reduce[0] == 'n'};
+        CTileSheet expected;
+        for (int i = 0; i < kSheetBytes; ++i) {
+            const int p = std::uint8_t(i * 5);
+            expected.GetPixels()[i] = LevelFromIndex(reduce[0] == '3' ? p & 3 : ReduceColour(options, p, p, p));
+        }
+        for (const std::uint32_t header : {40u, 108u, 124u}) {
+            SCOPED_TRACE(std::string(reduce) + " " + std::to_string(header));
+            WriteFileBytes(dir.file("grey.dib"), GreyDib(header));  // the editor's import, the converter
+            EXPECT_EQ(Written(Kl(), Imported(GreyDib(header), [&](FILE* f, CTileSheet& s) {
+                          return ReadDibFile(f, s, options);
+                      })),
+                      Written(Kl(), expected));
+            const Result r = Convert(dir.path(), "{d}/grey.dib - --to kl --reduce " + std::string(reduce));
+            EXPECT_EQ(r.exitCode, 0) << r.err;
+            EXPECT_EQ(r.out, Written(Kl(), expected));
+        }
+    }
+}
+
+TEST(Convert, OutputsNamingOneFileAreAUsageError)
+{
+    TempDir dir;
+    WriteFileBytes(dir.file("pic.dib"), GreyDib(40));
+    std::filesystem::create_directory(dir.file("sub"));
+    std::filesystem::create_symlink("same.bin", dir.file("link.bin"));
+    std::filesystem::create_symlink("new.bin", dir.file("dangling.bin"));
+    ExpectRefused(dir, {
+        {"--map {d}/same.bin {d}/pic.dib {d}/same.bin", 2,
+         "kelvane-convert: {d}/same.bin and {d}/same.bin name the same file\nUsage:"},
+        {"--map {d}/sub/../same.bin {d}/pic.dib {d}/./same.bin", 2,
+         "kelvane-convert: {d}/./same.bin and {d}/sub/../same.bin name the same file\n"},
+        {"--map {d}/link.bin {d}/pic.dib {d}/same.bin", 2,
+         "kelvane-convert: {d}/same.bin and {d}/link.bin name the same file\n"},
+        {"--map {d}/dangling.bin {d}/pic.dib {d}/new.bin", 2,
+         "kelvane-convert: {d}/new.bin and {d}/dangling.bin name the same file\n"},
+        {"--map {d}/m.bin --preview {d}/p.png {d}/pic.dib {d}/p.png", 2,
+         "kelvane-convert: {d}/p.png and {d}/p.png name the same file\n"},
+    }, {"same.bin", "m.bin", "p.png"});
+}
+
+// SIGINT, SIGTERM and SIGHUP while the outputs are being written: the
+// preview is a pipe that nobody reads, so the run stops there with the
+// chars and the map in their temporary files.
+TEST(Convert, ASignalDuringARunLeavesNoFile)
+{
+    TempDir dir;
+    WriteFileBytes(dir.file("pic.dib"), GreyDib(40));
+    ASSERT_EQ(mkfifo(dir.file("p.png").c_str(), 0644), 0);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        QProcess p;
+        p.start(QStringLiteral(KELVANE_CONVERT_EXE),
+                QString::fromStdString(Replaced("--map {d}/m.bin --preview {d}/p.png {d}/pic.dib {d}/c.bin",
+                                                dir.path())).split(u' '));
+        for (int i = 0; i < 6000 && FileNames(dir.path()).size() < 4; ++i)
+            QThread::msleep(10);
+        EXPECT_EQ(FileNames(dir.path()).size(), 4u) << "no temporary files";
+        kill(pid_t(p.processId()), sig);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitStatus(), QProcess::CrashExit) << sig;
+        EXPECT_EQ(FileNames(dir.path()), (std::set<std::string>{"p.png", "pic.dib"})) << sig;
+    }
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ struct DibLayout
     std::int32_t width = 128, height = 128;
     std::uint16_t planes = 1, bitsPerPixel = 8;
     std::uint32_t compression = 0;
+    std::uint32_t headerBytes = 40;  // the info header's size; the palette follows it
     std::uint32_t blockBytes = 1064;
     std::int64_t pixelOffset = -1;
     bool withPixels = true;
@@ -68,12 +69,12 @@ Bytes MakeDib(const DibLayout& s)
     Bytes b{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0};
     PutU32(b, std::uint32_t(s.pixelOffset >= 0 ? s.pixelOffset : 14 + s.blockBytes));
     Bytes block;
-    for (std::uint32_t v : {40u, std::uint32_t(s.width), std::uint32_t(s.height)})
+    for (std::uint32_t v : {s.headerBytes, std::uint32_t(s.width), std::uint32_t(s.height)})
         PutU32(block, v);
     PutU16(block, s.planes);
     PutU16(block, s.bitsPerPixel);
     PutU32(block, s.compression);
-    block.resize(40, 0);
+    block.resize(std::max<std::size_t>(s.headerBytes, 20), 0);
     for (int i = 0; block.size() < s.blockBytes; ++i) {
         const Bgr bgr = s.palette(i);
         block.insert(block.end(), {bgr[0], bgr[1], bgr[2], 0});
@@ -284,7 +285,7 @@ TEST(DibImport, SixtyFourSquareFillsTheLowerLeftTilesWithAdjustTiles)
 TEST(DibImport, HeaderBlockOfJustTheTestedFieldsIsEnough)
 {
     CTileSheet sheet = MarkedSheet();
-    EXPECT_EQ(Import(MakeDib({.width = 2, .height = 2, .blockBytes = 20}), sheet), "");
+    EXPECT_EQ(Import(MakeDib({.width = 2, .height = 2, .headerBytes = 20, .blockBytes = 20}), sheet), "");
     EXPECT_EQ(Slice(PixelBytes(sheet), 0, 5),
               (Bytes{Level3Bit(DibLayout{}.pixel(0, 0)), Level3Bit(DibLayout{}.pixel(0, 1)),
                      Level3Bit(DibLayout{}.pixel(1, 0)), Level3Bit(DibLayout{}.pixel(1, 1)), 7}));
@@ -320,6 +321,8 @@ const std::vector<BadFile> kBadFiles = {
     {"PixelOffsetBelow14", {.pixelOffset = 13}, "Invalid DIB File!"},
     {"HeaderBlockOf19Bytes", {.blockBytes = 19}, "Invalid DIB File!"},
     {"HeaderBlockOf1Byte", {.blockBytes = 1}, "Invalid DIB File!"},
+    {"InfoHeaderBeyondTheBlock", {.headerBytes = 124, .blockBytes = 123}, "Fatal Error 0121"},
+    {"InfoHeaderOf19Bytes", {.headerBytes = 19}, "Invalid DIB File!"},
     // The block is read before any of its fields is looked at.
     {"ShortHeaderBlockCutOff", {.blockBytes = 10, .withPixels = false, .cutOff = 4}, "Fatal Error 0121"},
     {"NegativeHeight", {.height = -128}, "Only bottom-up DIB files can be loaded."},

@@ -121,13 +121,11 @@ TEST_F(SafeFile, TargetsThatCannotBeOpened)
 {
     WriteFileBytes(dir.file("plain"), kOld);
     fs::create_directory(dir.file("folder"));
-    ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0644), 0);
     const std::string paths[] = {
         dir.file("folder"),           // a folder
         dir.file("folder/"),          // no file name
         dir.file("plain/tiles.kl"),   // the parent is a regular file
         dir.file("missing/tiles.kl"), // the parent does not exist
-        dir.file("pipe"),             // not a regular file
         "",
     };
     for (const auto& p : paths) {
@@ -136,7 +134,7 @@ TEST_F(SafeFile, TargetsThatCannotBeOpened)
         EXPECT_EQ(w.stream(), nullptr);
     }
     EXPECT_EQ(ReadFileBytes(dir.file("plain")), kOld);
-    EXPECT_EQ(FileNames(dir.path()), (std::set<std::string>{"folder", "pipe", "plain", "tiles.kl"}));
+    EXPECT_EQ(FileNames(dir.path()), (std::set<std::string>{"folder", "plain", "tiles.kl"}));
     EXPECT_TRUE(FileNames(dir.file("folder")).empty());
 }
 

@@ -121,3 +121,54 @@ TEST_F(SafeFile, OpenForReadingGivesFilesOnly)
     EXPECT_EQ(OpenForReading(dir.path()), nullptr);
     EXPECT_EQ(OpenForReading(dir.file("missing.kl")), nullptr);
 }
+
+// The call of one kind, counted from 1, that fails in the table below.
+static int g_failingCall = 0, g_calls = 0;
+
+// Three outputs written together (an old file, a new one, an old one), the
+// second or the third failing at each step, or none.
+TEST(SafeFileSet, AFailingOutputLeavesEveryOutputAsItWas)
+{
+    const SafeFileCalls& system = SystemSafeFileCalls();
+    SafeFileCalls write = system, sync = system, close = system, rename = system;
+    write.openTemp = [](const std::string& target, std::string& temp) -> FILE* {
+        FILE* f = SystemSafeFileCalls().openTemp(target, temp);
+        if (f && ++g_calls == g_failingCall && std::fclose(f) == 0)
+            return OpenFile(temp, "rb");  // refuses every byte
+        return f;
+    };
+    sync.syncFile = [](FILE* f) { return ++g_calls != g_failingCall && SystemSafeFileCalls().syncFile(f); };
+    close.openTemp = [](const std::string& target, std::string& temp) -> FILE* {
+        FILE* f = SystemSafeFileCalls().openTemp(target, temp);
+        return f && ++g_calls == g_failingCall ? WithFailingClose(f) : f;
+    };
+    rename.replaceFile = [](const std::string& from, const std::string& to, bool bSync) {
+        return ++g_calls != g_failingCall && SystemSafeFileCalls().replaceFile(from, to, bSync);
+    };
+    const struct { const char* what; SafeFileCalls calls; } cases[] = {
+        {"write", write}, {"sync", sync}, {"close", close}, {"rename", rename}, {"none", system}};
+    for (const auto& c : cases)
+        for (const int failing : {2, 3}) {
+            SCOPED_TRACE(std::string(c.what) + " " + std::to_string(failing));
+            TempDir dir;
+            WriteFileBytes(dir.file("a.bin"), kOld);
+            WriteFileBytes(dir.file("c.png"), kOld);
+            g_calls = 0;
+            g_failingCall = c.what == std::string("none") ? 0 : failing;
+            CSafeFileSet set(c.calls);
+            for (const char* name : {"a.bin", "b.map", "c.png"}) {
+                FILE* f = set.Open(dir.file(name));
+                if (!f && c.what == std::string("close"))
+                    GTEST_SKIP() << "no stream with a failing close here";
+                ASSERT_NE(f, nullptr);
+                std::fwrite(kNew.data(), 1, kNew.size(), f);
+            }
+            std::size_t failed = 99;
+            const bool done = set.Commit(true, failed);
+            EXPECT_EQ(done, g_failingCall == 0);
+            EXPECT_EQ(failed, done ? 99 : std::size_t(failing - 1));
+            for (const char* name : {"a.bin", "c.png"})
+                EXPECT_EQ(ReadFileBytes(dir.file(name)), done ? kNew : kOld) << name;
+            EXPECT_EQ(FileNames(dir.path()).size(), done ? 3u : 2u);  // b.map only when done
+        }
+}

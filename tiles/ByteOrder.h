@@ -46,6 +46,12 @@ constexpr void SetU32(std::uint8_t* p, std::uint32_t v)
     SetLE(p, v, 4);
 }
 
+constexpr std::uint32_t GetBE32(const std::uint8_t* p)
+{
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
+           std::uint32_t(p[3]);
+}
+
 constexpr void SetBE32(std::uint8_t* p, std::uint32_t v)
 {
     for (int i = 0; i < 4; ++i)

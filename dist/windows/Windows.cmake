@@ -25,7 +25,7 @@ install(TARGETS kelvane-png LIBRARY DESTINATION bin)
 set(CMAKE_INSTALL_SYSTEM_RUNTIME_DESTINATION bin)
 include(InstallRequiredSystemLibraries)
 
-# What kelvane.exe needs covers the PNG module's QtGui and QtCore.
+# What kelvane.exe needs: Qt's DLLs (the PNG module links zlib statically).
 find_program(KELVANE_WINDEPLOYQT windeployqt HINTS ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS})
 if(KELVANE_WINDEPLOYQT)
     install(CODE "
