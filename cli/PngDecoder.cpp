@@ -29,7 +29,7 @@ void PutLE(unsigned char* p, std::uint32_t v, int bytes)
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) int KelvaneDecodePng(
+extern "C" KELVANE_PNG_EXPORT int KelvaneDecodePng(
     const unsigned char* png, std::size_t size, const DibImportOptions* options,
     std::uint32_t maxSide, unsigned char** dibOut, std::size_t* dibSize, std::uint32_t* widthOut,
     std::uint32_t* heightOut)
