@@ -52,6 +52,7 @@ FILE* OpenTemp(const std::string& target, std::string& tempPath)
         if (!onDisk)
             return nullptr;
     } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+        SetErrnoFromLastError();  // a sharing violation among them: it names the reason
         return nullptr;
     }
 
@@ -67,6 +68,7 @@ FILE* OpenTemp(const std::string& target, std::string& tempPath)
         if (h == INVALID_HANDLE_VALUE) {
             if (GetLastError() == ERROR_FILE_EXISTS)
                 continue;
+            SetErrnoFromLastError();
             return nullptr;
         }
         const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
@@ -98,7 +100,24 @@ bool ReplaceTarget(const std::string& tempPath, const std::string& target, bool 
     const std::wstring from = WideFileName(tempPath);
     const std::wstring to = WideFileName(target);
     const DWORD flags = MOVEFILE_REPLACE_EXISTING | (bSync ? MOVEFILE_WRITE_THROUGH : 0);
-    return !from.empty() && !to.empty() && MoveFileExW(from.c_str(), to.c_str(), flags);
+    if (from.empty() || to.empty())
+        return false;
+    if (MoveFileExW(from.c_str(), to.c_str(), flags))
+        return true;
+    if (GetLastError() == ERROR_ACCESS_DENIED) {
+        // A target that another program holds open without letting it go is
+        // refused as "access denied"; asking for the right to delete it
+        // tells a sharing violation apart.
+        const HANDLE h = CreateFileW(to.c_str(), DELETE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            SetLastError(ERROR_ACCESS_DENIED);
+        }
+    }
+    SetErrnoFromLastError();
+    return false;
 }
 
 }  // namespace
