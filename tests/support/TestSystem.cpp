@@ -18,9 +18,26 @@ FILE* PipeWith(const Bytes& bytes)
     return f;
 }
 
+FILE* RefusingStream()
+{
+    int fds[2];
+    if (_pipe(fds, 4096, _O_BINARY) != 0)
+        return nullptr;
+    _close(fds[0]);
+    FILE* f = _fdopen(fds[1], "wb");
+    if (!f)
+        _close(fds[1]);
+    else
+        std::setvbuf(f, nullptr, _IONBF, 0);
+    return f;
+}
+
 FILE* OpenFullDevice()
 {
-    return nullptr;
+    FILE* f = RefusingStream();
+    if (f)
+        std::setvbuf(f, nullptr, _IOFBF, 4096);
+    return f;
 }
 
 FILE* FixedBufferStream(void*, std::size_t)
@@ -40,6 +57,8 @@ int RunUnderAddressLimit(std::size_t, const std::function<int()>&, std::string& 
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+
 FILE* PipeWith(const Bytes& bytes)
 {
     int fds[2];
@@ -56,6 +75,21 @@ FILE* PipeWith(const Bytes& bytes)
 FILE* OpenFullDevice()
 {
     return std::fopen("/dev/full", "wb");
+}
+
+FILE* RefusingStream()
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return nullptr;
+    close(fds[0]);
+    std::signal(SIGPIPE, SIG_IGN);  // the write fails with EPIPE instead
+    FILE* f = fdopen(fds[1], "wb");
+    if (!f)
+        close(fds[1]);
+    else
+        std::setvbuf(f, nullptr, _IONBF, 0);
+    return f;
 }
 
 FILE* FixedBufferStream(void* buffer, std::size_t room)

@@ -15,9 +15,15 @@
 // and then ends: a stream that cannot seek. Null when no pipe can be made.
 FILE* PipeWith(const Bytes& bytes);
 
-// A stream onto a device that takes buffered writes and fails each one that
-// reaches it (/dev/full); null where the system has none.
+// A stream onto a device that takes buffered writes (4 KiB) and fails each
+// one that reaches it: /dev/full, or where there is none (Windows) the write
+// end of a pipe whose read end is closed; null when neither can be made.
 FILE* OpenFullDevice();
+
+// An unbuffered stream that refuses every write, on every system: the write
+// end of a pipe whose read end is closed (POSIX's SIGPIPE ignored). Null
+// when no pipe can be made.
+FILE* RefusingStream();
 
 // An unbuffered stream writing into the `room` bytes at `buffer` (fmemopen),
 // where a write that does not fit fails at the call; null where the system
