@@ -652,8 +652,9 @@ TEST(ConvertMap, HandMadeCellsWithEveryFlip)
     expected.insert(expected.end(), plainMap.begin(), plainMap.end());
     for (const char* compiler : {"cc -std=c99", "c++ -x c++"}) {
         SCOPED_TRACE(compiler);
-        for (const QString& program : {QStringLiteral("bash"), QString::fromLatin1(compiler).section(u' ', 0, 0)})
-            if (const std::string missing = MissingProgram(program); !missing.empty())
+        const QString program = QString::fromLatin1(compiler).section(u' ', 0, 0);
+        for (const QString& needed : {QStringLiteral("bash"), program})
+            if (const std::string missing = MissingProgram(needed); !missing.empty())
                 GTEST_SKIP() << missing;
         int exitCode = -1;
         const std::string output = RunShell(
