@@ -1,51 +1,21 @@
 // Open and Save end to end where only POSIX systems can fail them: named
-// pipes, folder permissions, a file size limit.
+// pipes, folder permissions, a file size limit. POSIX only, no Linux headers.
 #include "support/FileCommandsTest.h"
+#include "support/TestSystem.h"
 
 #include <QMessageBox>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 
-#include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 namespace kelvane {
 
 namespace {
-
-// Takes CAP_DAC_OVERRIDE and friends out of this thread's effective set, so
-// that permission bits hold for root too (CI runs as root); restores them.
-class PermissionsEnforced
-{
-public:
-    PermissionsEnforced()
-    {
-        if (syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2];
-        std::memcpy(reduced, m_saved, sizeof reduced);
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) |
-                                  (1u << CAP_FOWNER));
-        m_bDropped = syscall(SYS_capset, &m_header, reduced) == 0;
-    }
-    ~PermissionsEnforced()
-    {
-        if (m_bDropped)
-            syscall(SYS_capset, &m_header, m_saved);
-    }
-
-private:
-    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2]{};
-    bool m_bDropped = false;
-};
 
 // Files may grow to `bytes` at most while the object lives; writes beyond
 // fail (EFBIG) instead of raising SIGXFSZ.

@@ -121,8 +121,9 @@ std::string LfText(const QByteArray& text)
 
 std::string MissingProgram(const QString& program)
 {
-    return QStandardPaths::findExecutable(program).isEmpty() ? "no " + program.toStdString() + " here"
-                                                             : "";
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        return "no " + program.toStdString() + " here";
+    return {};
 }
 
 std::string MissingDevice(const char* path)

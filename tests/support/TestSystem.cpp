@@ -51,6 +51,9 @@ int RunUnderAddressLimit(std::size_t, const std::function<int()>&, std::string& 
     return -1;
 }
 
+PermissionsEnforced::PermissionsEnforced() = default;
+PermissionsEnforced::~PermissionsEnforced() = default;
+
 #else  // POSIX
 
 #include <sys/resource.h>
@@ -125,5 +128,41 @@ int RunUnderAddressLimit([[maybe_unused]] std::size_t bytes,
     return WEXITSTATUS(status);
 #endif
 }
+
+#ifdef __linux__
+
+#include <linux/capability.h>
+#include <sys/syscall.h>
+
+#include <cstring>
+
+PermissionsEnforced::PermissionsEnforced()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2];
+    static_assert(sizeof caps == sizeof m_saved);
+    if (syscall(SYS_capget, &header, caps) != 0)
+        return;
+    std::memcpy(m_saved, caps, sizeof caps);
+    caps[0].effective &=
+        ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+    m_bDropped = syscall(SYS_capset, &header, caps) == 0;
+}
+
+PermissionsEnforced::~PermissionsEnforced()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2];
+    std::memcpy(caps, m_saved, sizeof caps);
+    if (m_bDropped)
+        syscall(SYS_capset, &header, caps);
+}
+
+#else  // other POSIX systems: the bits hold for every user but root
+
+PermissionsEnforced::PermissionsEnforced() = default;
+PermissionsEnforced::~PermissionsEnforced() = default;
+
+#endif
 
 #endif

@@ -8,6 +8,7 @@
 #include "support/TestFiles.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 
@@ -34,3 +35,19 @@ FILE* FixedBufferStream(void* buffer, std::size_t room);
 // and gives its exit code (3 is taken), -1 when it died. Where that cannot
 // be done, a non-empty `whyNot`.
 int RunUnderAddressLimit(std::size_t bytes, const std::function<int()>& body, std::string& whyNot);
+
+// While the object lives, permission bits hold for this thread even for root
+// (CI runs as root): on Linux CAP_DAC_OVERRIDE and friends leave its
+// effective set; elsewhere nothing needs doing.
+class PermissionsEnforced
+{
+public:
+    PermissionsEnforced();
+    ~PermissionsEnforced();
+    PermissionsEnforced(const PermissionsEnforced&) = delete;
+    PermissionsEnforced& operator=(const PermissionsEnforced&) = delete;
+
+private:
+    std::uint32_t m_saved[6]{};  // Linux: two sets of effective, permitted, inheritable
+    bool m_bDropped = false;
+};
