@@ -3,6 +3,7 @@
 #ifdef _WIN32
 
 #include <windows.h>
+#include <shellapi.h>  // CommandLineToArgvW
 
 #include <cerrno>
 #include <cstring>
