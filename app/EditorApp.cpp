@@ -2,6 +2,7 @@
 
 #include "EditorDlg.h"
 #include "app/CommandLine.h"
+#include "formats/SysFileName.h"
 
 #include <QFileInfo>
 #include <QPalette>
@@ -53,7 +54,10 @@ void CEditorApp::ApplyLook()
 
 int CEditorApp::Main(int argc, char** argv)
 {
-    const CommandLine cl = ParseCommandLine(argc, argv, stdout, stderr);
+    // The file's name in UTF-8 on every system; Qt reads Windows' command
+    // line itself.
+    CProgramArguments utf8(argc, argv);
+    const CommandLine cl = ParseCommandLine(utf8.argc(), utf8.argv(), stdout, stderr);
     if (!cl.run)
         return cl.exitCode;
     CEditorApp app(argc, argv);

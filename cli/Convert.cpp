@@ -9,6 +9,7 @@
 #include "formats/NativeFile.h"
 #include "formats/RomImage.h"
 #include "formats/SafeFile.h"
+#include "formats/SysFileName.h"
 #include "tiles/CharCodec.h"
 #include "tiles/TileMap.h"
 #include "tiles/TileSheet.h"
@@ -36,7 +37,7 @@ struct Outcome
 
 Outcome Failed(const std::string& file, const std::string& message, bool withReason = false)
 {
-    return {1, file, message, withReason && errno != 0 ? std::strerror(errno) : ""};
+    return {1, file, message, withReason && errno != 0 ? ErrorReason(errno) : ""};
 }
 
 Outcome Usage(const std::string& message)

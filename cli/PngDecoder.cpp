@@ -272,7 +272,7 @@ bool DecodePixels(const PngLayout& layout, const DibImportOptions& options, bool
 
 // Decoded with zlib row by row straight into the DIB's 8-bit pixels: the
 // memory taken is the DIB's, about a byte a pixel, whatever the bit depth.
-extern "C" __attribute__((visibility("default"))) int KelvaneDecodePng(
+extern "C" KELVANE_PNG_EXPORT int KelvaneDecodePng(
     const unsigned char* png, std::size_t size, const DibImportOptions* options,
     std::uint32_t maxSide, unsigned char** dibOut, std::size_t* dibSize, std::uint32_t* widthOut,
     std::uint32_t* heightOut)

@@ -22,10 +22,21 @@ enum KelvanePngResult : int
 // gives its colour (ReduceColour) into a palette of the four shades in grey,
 // which every reduction maps back to that index. On kPngDecoded *dib is a
 // malloc'ed buffer of *dibSize bytes for the caller to free.
-extern "C" int KelvaneDecodePng(const unsigned char* png, std::size_t size,
-                                const DibImportOptions* options, std::uint32_t maxSide,
-                                unsigned char** dib, std::size_t* dibSize,
-                                std::uint32_t* width, std::uint32_t* height);
+// The module's one entry point, which the converter finds by name: exported
+// from the DLL on Windows (MSVC exports nothing unmarked), visible beside the
+// hidden rest elsewhere. The one place where each compiler's own spelling
+// is written out.
+#ifdef _WIN32
+#define KELVANE_PNG_EXPORT __declspec(dllexport)
+#else
+#define KELVANE_PNG_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" KELVANE_PNG_EXPORT int KelvaneDecodePng(const unsigned char* png, std::size_t size,
+                                                   const DibImportOptions* options,
+                                                   std::uint32_t maxSide, unsigned char** dib,
+                                                   std::size_t* dibSize, std::uint32_t* width,
+                                                   std::uint32_t* height);
 
 using KelvaneDecodePngFn = decltype(&KelvaneDecodePng);
 inline constexpr const char* kDecodePngSymbol = "KelvaneDecodePng";

@@ -24,13 +24,7 @@ std::string ProgramFile()
         }
         path.resize(path.size() * 2);  // cut short: try again with more room
     }
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), nullptr, 0,
-                                          nullptr, nullptr);
-    std::string utf8(std::size_t(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), utf8.data(), bytes,
-                            nullptr, nullptr);
-    return utf8;
+    return Utf8FromWide(std::wstring(path.data(), path.size()));
 }
 
 }  // namespace

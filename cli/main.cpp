@@ -1,10 +1,12 @@
 #include "cli/Convert.h"
 #include "cli/SysSignals.h"
 #include "cli/SysStdio.h"
+#include "formats/SysFileName.h"
 
 int main(int argc, char** argv)
 {
     UseBinaryStandardStreams();
     RemoveTemporaryFilesOnExitSignals();
-    return RunConvert(argc, argv, stdin, stdout, stderr);
+    CProgramArguments args(argc, argv);
+    return RunConvert(args.argc(), args.argv(), stdin, stdout, stderr);
 }

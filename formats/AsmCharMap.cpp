@@ -6,7 +6,8 @@
 
 std::string WriteAsmCharMap(FILE* f, const CTileSheet& sheet, int nChars)
 {
-    if (std::fprintf(f, ";Char Map\n") < 0)
+    // ferror too: MinGW's fprintf counts what it formatted, written or not.
+    if (std::fprintf(f, ";Char Map\n") < 0 || std::ferror(f))
         return kAsmWriteHeaderError;
 
     const int n = CharsToHandle(nChars);

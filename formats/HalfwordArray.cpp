@@ -60,14 +60,15 @@ std::string WriteHalfwordsC(FILE* f, const std::string& name, const std::string&
                      "/* %s */\n"
                      "#ifdef __cplusplus\nextern \"C\"\n#endif\n"
                      "const unsigned short %s[%zu] = {\n",
-                     comment.c_str(), name.c_str(), values.size()) < 0)
+                     comment.c_str(), name.c_str(), values.size()) < 0 || std::ferror(f))
         return kHalfwordWriteError;
     for (std::size_t i = 0; i < values.size(); ++i) {
         const char* end = i + 1 == values.size() ? "\n" : i % 8 == 7 ? ",\n" : ",";
-        if (std::fprintf(f, "%s0x%04x%s", i % 8 == 0 ? "    " : " ", unsigned(values[i]), end) < 0)
+        if (std::fprintf(f, "%s0x%04x%s", i % 8 == 0 ? "    " : " ", unsigned(values[i]), end) < 0 ||
+            std::ferror(f))
             return kHalfwordWriteError;
     }
-    if (std::fprintf(f, "};\n") < 0)
+    if (std::fprintf(f, "};\n") < 0 || std::ferror(f))
         return kHalfwordWriteError;
     return {};
 }
@@ -75,17 +76,18 @@ std::string WriteHalfwordsC(FILE* f, const std::string& name, const std::string&
 bool WriteAsmHalfwordLine(FILE* f, const std::uint16_t* values, std::size_t count,
                           const char* label, unsigned long number)
 {
-    if (std::fprintf(f, "dh.") < 0)
+    if (std::fprintf(f, "dh.") < 0 || std::ferror(f))
         return false;
     for (std::size_t i = 0; i < count; ++i)
-        if (std::fprintf(f, i == 0 ? " 0x%04x" : ",0x%04x", unsigned(values[i])) < 0)
+        if (std::fprintf(f, i == 0 ? " 0x%04x" : ",0x%04x", unsigned(values[i])) < 0 ||
+            std::ferror(f))
             return false;
-    return std::fprintf(f, " ; %s%lu\n", label, number) >= 0;
+    return std::fprintf(f, " ; %s%lu\n", label, number) >= 0 && !std::ferror(f);
 }
 
 std::string WriteMapAsm(FILE* f, const Halfwords& cells, std::size_t cellsPerRow)
 {
-    if (std::fprintf(f, ";BGMap, %zu cells per row\n", cellsPerRow) < 0)
+    if (std::fprintf(f, ";BGMap, %zu cells per row\n", cellsPerRow) < 0 || std::ferror(f))
         return kHalfwordWriteError;
     for (std::size_t i = 0; i < cells.size();) {
         const std::size_t n = std::min<std::size_t>(8, cellsPerRow - i % cellsPerRow);
@@ -98,7 +100,7 @@ std::string WriteMapAsm(FILE* f, const Halfwords& cells, std::size_t cellsPerRow
 
 std::string WriteCharsAsm(FILE* f, const Halfwords& charRows)
 {
-    if (std::fprintf(f, ";Char Map, rows top first\n") < 0)
+    if (std::fprintf(f, ";Char Map, rows top first\n") < 0 || std::ferror(f))
         return kHalfwordWriteError;
     for (std::size_t i = 0; i + kTilePixels <= charRows.size(); i += kTilePixels)
         if (!WriteAsmHalfwordLine(f, &charRows[i], kTilePixels, "Char", i / kTilePixels))

@@ -12,7 +12,8 @@
 // Arrays of 16-bit halfwords, the form in which a game takes chars and
 // BGMaps: as raw little-endian bytes, as a C array and as assembler lines.
 // Each writer returns kHalfwordWriteError when the stream refuses the
-// bytes, else "".
+// bytes, else "". A text writer asks ferror too: MinGW's fprintf counts the
+// characters it formatted even when the stream refused them.
 
 using Halfwords = std::vector<std::uint16_t>;
 

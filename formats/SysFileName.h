@@ -5,6 +5,25 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
+
+// The program's arguments in UTF-8, for main to pass on: argv itself on
+// POSIX; on Windows the command line read again in UTF-16, since argv holds
+// it in the local code page, which loses every character outside it.
+class CProgramArguments
+{
+public:
+    CProgramArguments(int argc, char** argv);
+    CProgramArguments(const CProgramArguments&) = delete;
+    CProgramArguments& operator=(const CProgramArguments&) = delete;
+
+    int argc() const { return int(m_args.size()); }
+    char** argv() { return m_argv.data(); }
+
+private:
+    std::vector<std::string> m_args;
+    std::vector<char*> m_argv;  // into m_args, ending in a null
+};
 
 // Opens a file named in UTF-8 with fopen's mode ("rb", "wb", ...); Windows
 // gets the name in UTF-16. Null on failure, also for a name that is not
@@ -29,7 +48,20 @@ void RemoveFileInHandler(const char* path);
 // ('/'; on Windows also '\\' and a drive's ':').
 std::size_t FileNameStart(const std::string& path);
 
+// The words for a failure of these calls or the safe writer's that left
+// `error` in errno: strerror's, and on Windows the system's own reason where
+// the C library has no words for it (a file in use by another program).
+std::string ErrorReason(int error);
+
 // The UTF-16 form of a UTF-8 file name, for the Windows branches of the
-// other system files; empty for a name that is not UTF-8. Defined on
-// Windows only.
+// other system files; empty for a name that is not UTF-8. A name of
+// MAX_PATH (260) characters or more becomes absolute with the "\\?\"
+// prefix, which lifts that limit. Defined on Windows only.
 std::wstring WideFileName(const std::string& path);
+
+// The UTF-8 form of a UTF-16 name. Defined on Windows only.
+std::string Utf8FromWide(const std::wstring& wide);
+
+// Puts the reason of the Windows call that just failed (GetLastError) into
+// errno, where ErrorReason finds it. Defined on Windows only.
+void SetErrnoFromLastError();

@@ -69,8 +69,12 @@ int TargetKind(const std::wstring& wideTarget)
     const HANDLE probe = CreateFileW(wideTarget.c_str(), GENERIC_WRITE,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : -1;
+    if (probe == INVALID_HANDLE_VALUE) {
+        if (GetLastError() == ERROR_FILE_NOT_FOUND)
+            return 0;
+        SetErrnoFromLastError();  // a sharing violation among them: it names the reason
+        return -1;
+    }
     const bool onDisk = GetFileType(probe) == FILE_TYPE_DISK;
     CloseHandle(probe);
     return onDisk ? 1 : 2;
@@ -94,7 +98,8 @@ FILE* OpenTemp(const std::string& target, std::string& tempPath)
     // a folder or a read-only file refuses the probe.
     const int kind = TargetKind(wideTarget);
     if (kind != 0 && kind != 1) {
-        errno = EACCES;
+        if (kind == 2)
+            errno = EACCES;
         return nullptr;
     }
 
@@ -104,6 +109,8 @@ FILE* OpenTemp(const std::string& target, std::string& tempPath)
                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             taken = GetLastError() == ERROR_FILE_EXISTS;
+            if (!taken)
+                SetErrnoFromLastError();
             return false;
         }
         const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
@@ -152,7 +159,24 @@ bool ReplaceTarget(const std::string& tempPath, const std::string& target, bool 
     const std::wstring from = WideFileName(tempPath);
     const std::wstring to = WideFileName(target);
     const DWORD flags = MOVEFILE_REPLACE_EXISTING | (bSync ? MOVEFILE_WRITE_THROUGH : 0);
-    return !from.empty() && !to.empty() && MoveFileExW(from.c_str(), to.c_str(), flags);
+    if (from.empty() || to.empty())
+        return false;
+    if (MoveFileExW(from.c_str(), to.c_str(), flags))
+        return true;
+    if (GetLastError() == ERROR_ACCESS_DENIED) {
+        // A target that another program holds open without letting it go is
+        // refused as "access denied"; asking for the right to delete it
+        // tells a sharing violation apart.
+        const HANDLE h = CreateFileW(to.c_str(), DELETE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            SetLastError(ERROR_ACCESS_DENIED);
+        }
+    }
+    SetErrnoFromLastError();
+    return false;
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "platform/NoWindowsMacros.h"  // after every other include
+
 namespace kelvane::win {
 
 // The animation control: plays an 8-bit clip from the program's resources

@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QPixmap>
 
+#include "platform/NoWindowsMacros.h"  // after every other include
+
 namespace kelvane::win {
 
 // The button states that GetState reports, as the window system's buttons do.

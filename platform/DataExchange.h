@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "platform/NoWindowsMacros.h"  // after every other include
+
 class QLineEdit;
 class QRadioButton;
 class QWidget;

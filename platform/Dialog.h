@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QPointer>
 
+#include "platform/NoWindowsMacros.h"  // after every other include
+
 namespace kelvane::win {
 
 class CDataExchange;

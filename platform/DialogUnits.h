@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QSize>
 
+#include "platform/NoWindowsMacros.h"  // after every other include
+
 namespace kelvane::win {
 
 // Dialog units of the program's dialog templates, converted to pixels with

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/NoWindowsMacros.h"  // after every other include
+
 class QWidget;
 
 namespace kelvane::win {

@@ -15,6 +15,8 @@
 
 #include <memory>
 
+#include "platform/NoWindowsMacros.h"  // after every other include
+
 namespace kelvane::win {
 
 // Regions, by handle. A handle's low 16 bits are never 0 or 1, which

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "platform/NoWindowsMacros.h"  // after every other include
+
 class QWidget;
 
 namespace kelvane::win {

@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QString>
 
+#include "platform/NoWindowsMacros.h"  // after every other include
+
 namespace kelvane::win {
 
 // An image compiled into the program (":/res/<file>"), read by the decoder

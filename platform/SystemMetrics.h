@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "platform/NoWindowsMacros.h"  // after every other include
+
 namespace kelvane::win {
 
 using COLORREF = std::uint32_t;

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+#include "platform/NoWindowsMacros.h"  // after every other include
+
 class QMenu;
 class QWidget;
 

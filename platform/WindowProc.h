@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "platform/NoWindowsMacros.h"  // after every other include
+
 class QIcon;
 class QMenu;
 class QWidget;

@@ -18,8 +18,14 @@ bad=$(git grep -n -E '#include +[<"](Q|app/|views/|caption/|platform/|cli/)' -- 
       true)
 win=$(git grep -n -i -E '#include +<windows\.h>' -- '*.h' 'platform/*' 'views/*' 'caption/*' 'app/*' 'tests/*_gui_test.cpp'
       true)
+# Nor any header that brings it in on Windows: Qt's module headers (<QtGui>,
+# <QtWidgets/QtWidgets> ...), qt_windows.h and the OpenGL ones (qopengl.h
+# includes qt_windows.h).
+ui=('platform/*' 'views/*' 'caption/*' 'app/*' 'tests/*_gui_test.cpp' 'tests/support/*')
+win+=$(git grep -n -E '#include +[<"]((Qt[A-Za-z]+/)?Qt(Core|Gui|Widgets|Test|OpenGL|OpenGLWidgets|Network|Concurrent|PrintSupport|Xml|Sql|DBus|Svg)|[^>"]*(qt_windows\.h|qopengl|QOpenGL|QtOpenGL)[^>"]*)[>"]' -- "${ui[@]}" | sed '1s/^/\n/'
+      true)
 if [ -n "$win" ]; then
-    echo "<windows.h> is for the system-call sources only:" >&2
+    echo "<windows.h>, and the Qt headers that bring it in (module headers, qt_windows.h, OpenGL), are for the system-call sources only:" >&2
     printf '%s\n' "$win" >&2
     exit 1
 fi

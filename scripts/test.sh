@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test suite twice: a plain warning-clean GCC
 # build, then a clang build under AddressSanitizer and UndefinedBehaviorSanitizer;
-# then the Windows build (MinGW-w64) of the core suites and the converter
-# under wine, with the converter's bytes compared to the native one's.
+# then the Windows build: every source of the user interface and every GUI
+# test source compiled by MinGW-w64 against Qt's headers (also after
+# <windows.h>), and the core suites and the converter under wine, with the
+# converter's bytes compared to the native one's.
 # Needs no display: the GUI suites run in Qt's offscreen platform.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 
 scripts/check-layers.sh
+scripts/check-portable.sh
 scripts/setup.sh build-test -DKELVANE_WERROR=ON
 ctest --test-dir build-test --output-on-failure --parallel "$(nproc)"
 # The resource tool still draws every committed image, icon and clip.
@@ -21,4 +24,5 @@ CC=clang CXX=clang++ scripts/setup.sh build-clang-asan -DKELVANE_WERROR=ON -DKEL
     -DKELVANE_WINDOWS_DECLS=ON -DCMAKE_BUILD_TYPE=Debug
 ctest --test-dir build-clang-asan --output-on-failure --parallel "$(nproc)"
 
+scripts/mingw-compile-test.sh build-test
 scripts/wine-test.sh build-test build-wine

@@ -3,6 +3,7 @@
 #include "app/EditorApp.h"
 #include "app/EditorDlg.h"
 
+#include "support/GuiTest.h"
 #include "support/TestFiles.h"
 #include "support/TestTiles.h"
 #include "tiles/CharCodec.h"
@@ -142,8 +143,8 @@ TEST(CommandLine, HelpVersionAndUsageNeedNoDisplay)
         ASSERT_TRUE(p.waitForFinished(30000));
         EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(p.exitCode(), c.exitCode);
-        EXPECT_TRUE(p.readAllStandardOutput().startsWith(c.out));
-        EXPECT_TRUE(p.readAllStandardError().endsWith(c.err));
+        EXPECT_TRUE(QByteArray::fromStdString(LfText(p.readAllStandardOutput())).startsWith(c.out));
+        EXPECT_TRUE(QByteArray::fromStdString(LfText(p.readAllStandardError())).endsWith(c.err));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "formats/DibFile.h"
 #include "formats/NativeFile.h"
 #include "formats/RomImage.h"
+#include "support/GuiTest.h"
 #include "support/TestFiles.h"
 #include "tiles/CharCodec.h"
 
@@ -56,7 +57,7 @@ Result Convert(const std::string& dir, const std::string& command, const Bytes& 
     EXPECT_TRUE(p.waitForFinished(60000)) << command;
     const QByteArray out = p.readAllStandardOutput();
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            Bytes(out.begin(), out.end()), p.readAllStandardError().toStdString()};
+            Bytes(out.begin(), out.end()), LfText(p.readAllStandardError())};
 }
 
 // Every level at every position of a tile somewhere, different tiles.
@@ -324,6 +325,9 @@ Bytes YesBytes()
 // system's reason, and the old file stays.
 TEST(Convert, PipesEndlessInputAndFilesThatCannotGrow)
 {
+    for (const std::string& missing : {MissingProgram("bash"), MissingDevice("/dev/zero")})
+        if (!missing.empty())
+            GTEST_SKIP() << missing;
     TempDir dir;
     const Bytes rom = RomBytes(4 * 1024);
     WriteFileBytes(dir.file("rom.obj"), rom);
@@ -358,7 +362,7 @@ TEST(Convert, PipesEndlessInputAndFilesThatCannotGrow)
         EXPECT_EQ(p.exitCode(), c.exitCode);
         EXPECT_EQ(Bytes(out.begin(), out.end()), c.out);
         const std::string err = Replaced(c.err, dir.path());
-        EXPECT_EQ(p.readAllStandardError().toStdString().substr(0, err.size()), err);
+        EXPECT_EQ(LfText(p.readAllStandardError()).substr(0, err.size()), err);
     }
     EXPECT_EQ(ReadFileBytes(dir.file("out.kl")), (Bytes{'o', 'l', 'd'}));
 }
@@ -384,7 +388,6 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
         {"{d}/short.kl {d}/out.asm", 1, "kelvane-convert: {d}/short.kl: Fatal Error 0002\n"},
         {"{d}/text.dib {d}/out.kl", 1, "kelvane-convert: {d}/text.dib: Invalid DIB File!\n"},
         {"{d}/bad.png {d}/out.kl", 1, "kelvane-convert: {d}/bad.png: Invalid PNG File!\n"},
-        {"/dev/zero {d}/out.kl --from png", 1, "kelvane-convert: /dev/zero: Invalid PNG File!\n"},
         {"{d}/huge.png {d}/out.kl", 1,
          "kelvane-convert: {d}/huge.png: PNG files larger than 268435456 bytes (256 MiB) are not "
          "read.\n"},
@@ -416,8 +419,19 @@ TEST(Convert, FailuresReportTheEditorsMessagesAndLeaveTheOutput)
         {"{d}/ok.kl {d}/out.txt", 2, "kelvane-convert: cannot write {d}/out.txt (name its type"},
     }, {"out.kl", "out.asm", "out.txt"});
     EXPECT_FALSE(FileExists(dir.file("no")));
-    // Standard output that cannot take the bytes: the writer's own message
-    // and the system's reason.
+}
+
+// An endless device is no PNG picture, and standard output that cannot take
+// the bytes gives the writer's own message and the system's reason.
+TEST(Convert, DevicesAsInputAndOutput)
+{
+    for (const std::string& missing : {MissingDevice("/dev/zero"), MissingDevice("/dev/full")})
+        if (!missing.empty())
+            GTEST_SKIP() << missing;
+    TempDir dir;
+    WriteFileBytes(dir.file("ok.kl"), Written(Kl(), Pattern()));
+    ExpectRefused(dir, {{"/dev/zero {d}/out.kl --from png", 1,
+                         "kelvane-convert: /dev/zero: Invalid PNG File!\n"}}, {"out.kl"});
     const Result full = Convert(dir.path(), "{d}/ok.kl - --to kl", {}, QStringLiteral("/dev/full"));
     EXPECT_EQ(full.exitCode, 1);
     EXPECT_EQ(full.err, "kelvane-convert: standard output: Fatal Error 0102: No space left on device\n");
@@ -596,7 +610,7 @@ std::string RunShell(const std::string& command, int& exitCode)
     p.start(QStringLiteral("bash"), {QStringLiteral("-c"), QString::fromStdString(command)});
     EXPECT_TRUE(p.waitForFinished(60000));
     exitCode = p.exitCode();
-    return p.readAllStandardOutput().toStdString() + p.readAllStandardError().toStdString();
+    return p.readAllStandardOutput().toStdString() + LfText(p.readAllStandardError());
 }
 
 TEST(ConvertMap, RandomPicturesComeBackCellForCell)
@@ -732,6 +746,10 @@ TEST(ConvertMap, HandMadeCellsWithEveryFlip)
     expected.insert(expected.end(), plainMap.begin(), plainMap.end());
     for (const char* compiler : {"cc -std=c99", "c++ -x c++"}) {
         SCOPED_TRACE(compiler);
+        const QString program = QString::fromLatin1(compiler).section(u' ', 0, 0);
+        for (const QString& needed : {QStringLiteral("bash"), program})
+            if (const std::string missing = MissingProgram(needed); !missing.empty())
+                GTEST_SKIP() << missing;
         int exitCode = -1;
         const std::string output = RunShell(
             Replaced(std::string(compiler) +

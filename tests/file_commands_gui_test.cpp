@@ -4,9 +4,11 @@
 #include "app/EditorDlg.h"
 
 #include "platform/MessageBox.h"
+#include "support/FileCommandsTest.h"
 #include "support/GuiTest.h"
 #include "support/MainWindowTest.h"
 #include "support/TestFiles.h"
+#include "support/TestSystem.h"
 #include "support/TestTiles.h"
 #include "tiles/CharCodec.h"
 #include "views/TileEditWnd.h"
@@ -23,52 +25,11 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstring>
 #include <memory>
-
-#include <linux/capability.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 namespace kelvane {
 
 namespace {
-
-TileBuffer Pattern(int seed)
-{
-    TileBuffer t;
-    for (int i = 0; i < kTileBytes; ++i)
-        t[i] = LevelFromIndex(i * 3 + seed + i / 8);
-    return t;
-}
-
-// Chooses a file in the file dialog as a user would: the folder, the file
-// type at position filterIndex (from 1), the name typed, then Open/Save.
-ModalScript::Handler ChooseFile(const std::string& folder, const QString& typed, int filterIndex)
-{
-    return [=](QWidget* w) {
-        auto* dlg = qobject_cast<QFileDialog*>(w);
-        if (!dlg) {
-            ADD_FAILURE() << "expected the file dialog, got " << w->metaObject()->className();
-            if (auto* d = qobject_cast<QDialog*>(w))
-                d->reject();
-            return;
-        }
-        dlg->setDirectory(QString::fromStdString(folder));
-        dlg->selectNameFilter(dlg->nameFilters().value(filterIndex - 1));
-        auto* edit = dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        if (!edit) {
-            ADD_FAILURE() << "file dialog without a name field";
-            dlg->reject();
-            return;
-        }
-        edit->setText(typed);
-        QMetaObject::invokeMethod(dlg, "accept", Qt::DirectConnection);
-    };
-}
 
 ModalScript::Handler CancelDialog(QString* className = nullptr)
 {
@@ -80,93 +41,6 @@ ModalScript::Handler CancelDialog(QString* className = nullptr)
     };
 }
 
-// Types into an options dialog's edit field (by control id) and presses OK.
-ModalScript::Handler EnterAndOk(std::vector<std::pair<int, QString>> fields)
-{
-    return [fields](QWidget* w) {
-        for (const auto& [id, text] : fields) {
-            auto* edit = w->findChild<QLineEdit*>(QString::number(id));
-            if (!edit) {
-                ADD_FAILURE() << "no edit field " << id << " in " << w->windowTitle().toStdString();
-                continue;
-            }
-            edit->selectAll();
-            QTest::keyClicks(edit, text);
-        }
-        auto* ok = w->findChild<QPushButton*>(QStringLiteral("IDOK"));
-        if (!ok) {
-            ADD_FAILURE() << "no OK button";
-            return;
-        }
-        QTest::mouseClick(ok, Qt::LeftButton);
-    };
-}
-
-ModalScript::Handler PressOk()
-{
-    return EnterAndOk({});
-}
-
-// Takes CAP_DAC_OVERRIDE and friends out of this thread's effective set, so
-// that permission bits hold for root too (CI runs as root); restores them.
-class PermissionsEnforced
-{
-public:
-    PermissionsEnforced()
-    {
-        if (syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2];
-        std::memcpy(reduced, m_saved, sizeof reduced);
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) |
-                                  (1u << CAP_FOWNER));
-        m_bDropped = syscall(SYS_capset, &m_header, reduced) == 0;
-    }
-    ~PermissionsEnforced()
-    {
-        if (m_bDropped)
-            syscall(SYS_capset, &m_header, m_saved);
-    }
-
-private:
-    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2]{};
-    bool m_bDropped = false;
-};
-
-// Files may grow to `bytes` at most while the object lives; writes beyond
-// fail (EFBIG) instead of raising SIGXFSZ.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_oldHandler)(int) = nullptr;
-};
-
-// How many entries a folder holds.
-int FilesIn(const std::string& folder)
-{
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder))
-        ++files;
-    return files;
-}
-
 // A native file written with the default count: 4,098 bytes beginning 00 01.
 void ExpectAllCharsNative(const Bytes& file)
 {
@@ -174,26 +48,6 @@ void ExpectAllCharsNative(const Bytes& file)
     EXPECT_EQ(file[0], 0x00);
     EXPECT_EQ(file[1], 0x01);
 }
-
-class FileCommandsTest : public MainWindowTest
-{
-protected:
-    void ClickOpen() { ClickButton(1000); }
-    void ClickSave() { ClickButton(1002); }
-
-    void FillSheet()
-    {
-        for (int n = 0; n < kTileCount; ++n)
-            m_sheet->PutTile(Pattern(n), n % 16, n / 16);
-    }
-
-    Bytes SheetPixels() const
-    {
-        return Bytes(m_sheet->Sheet().GetPixels(), m_sheet->Sheet().GetPixels() + kSheetBytes);
-    }
-
-    TempDir m_dir;
-};
 
 TEST_F(FileCommandsTest, SaveThenOpenRoundTripsTheTileset)
 {
@@ -287,18 +141,6 @@ TEST_F(FileCommandsTest, MissingFileIsReportedAndNothingIsCleared)
     EXPECT_EQ(seen.buttons, int(QMessageBox::Ok));
     EXPECT_EQ(SheetPixels(), before);
     EXPECT_EQ(m_edit->GetPixels(), editorBefore);
-}
-
-TEST_F(FileCommandsTest, NamedPipeWithoutWriterReadsAsAnEmptyFile)
-{
-    ASSERT_EQ(mkfifo(m_dir.file("pipe.kl").c_str(), 0644), 0);
-    FillSheet();
-    SeenMessageBox seen;
-    m_script.then(ChooseFile(m_dir.path(), "pipe.kl", 1))
-        .then(AnswerMessageBox(&seen, QMessageBox::Ok));
-    ClickOpen();  // returns: the open does not wait for a writer
-    EXPECT_EQ(seen.text, QStringLiteral("Fatal Error 0001"));
-    EXPECT_EQ(SheetPixels(), Bytes(kSheetBytes, 0));
 }
 
 TEST_F(FileCommandsTest, CancellingEitherDialogChangesNothing)
@@ -489,84 +331,17 @@ TEST_F(FileCommandsTest, BadDibIsReportedAndLeavesTheSheetCleared)
     EXPECT_EQ(SheetPixels(), Bytes(kSheetBytes, 0));
 }
 
-TEST_F(FileCommandsTest, FolderWithoutWritePermissionKeepsTheOldFile)
-{
-    // A writable file in a folder that is not, and a read-only file.
-    for (const mode_t fileMode : {0644, 0444}) {
-        const std::string folder = m_dir.file("locked" + std::to_string(fileMode));
-        std::filesystem::create_directory(folder);
-        WriteFileBytes(folder + "/tiles.kl", Bytes{7, 7, 7});
-        chmod((folder + "/tiles.kl").c_str(), fileMode);
-        chmod(folder.c_str(), 0555);
-
-        SeenMessageBox seen;
-        {
-            PermissionsEnforced enforced;
-            m_script.then(ChooseFile(folder, "tiles", 1))
-                .then(AnswerMessageBox(&seen, QMessageBox::Ok));
-            ClickSave();
-        }
-        EXPECT_EQ(seen.text, QString::fromStdString(folder + "/tiles.kl") + " cannot be opened.");
-        EXPECT_EQ(ReadFileBytes(folder + "/tiles.kl"), (Bytes{7, 7, 7}));
-        chmod(folder.c_str(), 0755);
-        EXPECT_EQ(FilesIn(folder), 1) << std::oct << fileMode;
-    }
-}
-
-struct FlushFailureCase
-{
-    int filterIndex;
-    const char* typed;
-    const char* written;
-    const char* message;
-};
-
-class FlushFailures : public FileCommandsTest,
-                      public ::testing::WithParamInterface<FlushFailureCase>
-{
-};
-
-TEST_P(FlushFailures, AreReportedAndKeepTheOldFile)
-{
-    const FlushFailureCase c = GetParam();
-    const Bytes old{1, 2, 3, 4, 5};
-    WriteFileBytes(m_dir.file(c.written), old);
-
-    SeenMessageBox seen;
-    m_script.then(ChooseFile(m_dir.path(), QString::fromLatin1(c.typed), c.filterIndex));
-    if (c.filterIndex != 2)
-        m_script.then(EnterAndOk({{1018, "1"}}));  // a short file: it fails at the flush
-    m_script.then(AnswerMessageBox(&seen, QMessageBox::Ok));
-    {
-        FileSizeLimit limit(8);
-        ClickSave();
-    }
-    EXPECT_EQ(seen.text, QString::fromLatin1(c.message));
-    EXPECT_EQ(ReadFileBytes(m_dir.file(c.written)), old);
-    EXPECT_EQ(FilesIn(m_dir.path()), 1) << "no temporary file is left behind";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Formats, FlushFailures,
-    ::testing::Values(FlushFailureCase{1, "tiles", "tiles.kl", "Fatal Error 0102"},
-                      FlushFailureCase{3, "map", "map.asm", "Fatal Error 0112"},
-                      // The bitmap's pixel data is larger than the
-                      // stream's buffer and fails at its write.
-                      FlushFailureCase{2, "pic", "pic.dib", "Fatal Error 0122"}));
-
 TEST_F(FileCommandsTest, WriterMessageIsShownForAFailedWrite)
 {
-    // A stream with room for the count only: the first char fails.
-    char buffer[8];
-    FILE* f = fmemopen(buffer, sizeof buffer, "wb");
+    // A stream that refuses every write: the count fails.
+    FILE* f = RefusingStream();
     ASSERT_TRUE(f);
-    setvbuf(f, nullptr, _IONBF, 0);
     SeenMessageBox seen;
     m_script.then(PressOk()).then(AnswerMessageBox(&seen, QMessageBox::Ok));
     EXPECT_FALSE(m_dlg->WriteNative(f));
     std::fclose(f);
     EXPECT_TRUE(m_script.done());
-    EXPECT_EQ(seen.text, QStringLiteral("Fatal Error 0102"));
+    EXPECT_EQ(seen.text, QStringLiteral("Fatal Error 0101"));
     EXPECT_EQ(seen.icon, int(QMessageBox::Warning));
 }
 

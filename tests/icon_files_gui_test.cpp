@@ -111,6 +111,18 @@ TEST(IconFiles, IcnsEntriesAreTheDesktopIconFiles)
                   DesktopIcon(icon.size));
         at += length;
     }
+    // 512 and 1024 (Retina's 512): the largest icon drawn at twice and four
+    // times its size, pixel for pixel.
+    for (const auto& [size, type] : {std::pair{512, "ic09"}, std::pair{1024, "ic10"}}) {
+        SCOPED_TRACE(size);
+        ASSERT_LE(at + 8, icns.size());
+        EXPECT_EQ(icns.mid(at, 4), QByteArray(type));
+        const quint32 length = BE32(icns, at + 4);
+        ASSERT_GE(length, 8u);
+        const QImage image = QImage::fromData(icns.mid(at + 8, length - 8), "PNG");
+        EXPECT_EQ(image.convertToFormat(QImage::Format_ARGB32), DesktopIcon(256).scaled(size, size));
+        at += length;
+    }
     EXPECT_EQ(at, icns.size());
 }
 

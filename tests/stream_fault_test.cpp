@@ -1,10 +1,13 @@
 // Reads that fail in the middle, seeks and tells that fail: each reader
 // ends with its message and leaves the sheet as a file ending at the
 // failure would have left it.
+#include "formats/AsmCharMap.h"
 #include "formats/DibFile.h"
+#include "formats/HalfwordArray.h"
 #include "formats/NativeFile.h"
 #include "formats/RomImage.h"
 #include "support/FaultyStream.h"
+#include "support/TestSystem.h"
 #include "tiles/CharCodec.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +123,26 @@ TEST(StreamFaults, RomSizeIsZeroWhenTheEndCannotBeFound)
         if (!f)
             GTEST_SKIP() << "no stream with faults on cue here";
         EXPECT_EQ(RomFileSize(f), size) << failing.size();
+        std::fclose(f);
+    }
+}
+
+TEST(StreamFaults, EveryWriterReportsAStreamThatRefusesItsFirstWrite)
+{
+    // A pipe without a reader, which every system has: on Windows the C
+    // library's failing writes are the ones the program meets there.
+    const Halfwords rows{1, 2, 3};
+    const std::pair<const char*, std::function<std::string(FILE*)>> writers[] = {
+        {kNativeWriteCountError, [](FILE* f) { return WriteNativeFile(f, CTileSheet(), 1); }},
+        {kAsmWriteHeaderError, [](FILE* f) { return WriteAsmCharMap(f, CTileSheet(), 1); }},
+        {"Fatal Error 0121", [](FILE* f) { return WriteDibFile(f, CTileSheet()); }},
+        {kHalfwordWriteError, [&](FILE* f) { return WriteCharsAsm(f, rows); }},
+        {kHalfwordWriteError, [&](FILE* f) { return WriteHalfwordsBin(f, rows); }},
+    };
+    for (const auto& [message, write] : writers) {
+        FILE* f = RefusingStream();
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(write(f), message);
         std::fclose(f);
     }
 }

@@ -72,7 +72,8 @@ QByteArray MakeIco(const QList<IconImage>& images)
 QByteArray MakeIcns(const QList<IconImage>& images)
 {
     static const struct { int size; const char* type; } kTypes[] = {
-        {16, "icp4"}, {32, "icp5"}, {64, "icp6"}, {128, "ic07"}, {256, "ic08"}};
+        {16, "icp4"}, {32, "icp5"}, {64, "icp6"}, {128, "ic07"}, {256, "ic08"},
+        {512, "ic09"}, {1024, "ic10"}};
     QByteArray body;
     for (const auto& type : kTypes)
         for (const IconImage& icon : images)

@@ -11,7 +11,8 @@
 //   kelvane-48.png          the 16 x 16 drawing scaled by 3
 //   kelvane-64.png ... -256.png  the 32 x 32 drawing scaled by 2, 4 and 8
 //   kelvane.ico             all six sizes, for Windows (IconFiles.h)
-//   kelvane.icns            the PNG files of 16, 32, 64, 128 and 256, for macOS
+//   kelvane.icns            the PNG files of 16, 32, 64, 128 and 256, and of 512
+//                           and 1024 drawn for it alone, for macOS
 // Scaled by whole factors, nearest neighbour: the pixels stay sharp.
 #include "Buttons.h"
 #include "Clip.h"
@@ -236,16 +237,22 @@ int main(int argc, char** argv)
         const QDir icons(QString::fromLocal8Bit(argv[2]));
         const QImage small = SmallHeadset();
         const QImage large = Headset();
+        // Up to 256 the desktop icons and the .ico's; 512 and 1024 for
+        // macOS only, which would otherwise scale 256 up.
         const struct { int size; const QImage& drawing; } kIcons[] = {
-            {16, small}, {32, large}, {48, small}, {64, large}, {128, large}, {256, large}};
-        QList<IconImage> images;
+            {16, small}, {32, large}, {48, small}, {64, large}, {128, large}, {256, large},
+            {512, large}, {1024, large}};
+        QList<IconImage> images, desktop;
         for (const auto& icon : kIcons) {
             const QImage image = ScaledBy(icon.drawing, icon.size / icon.drawing.width());
             images.append({image, IndexedPng(image)});
+            if (icon.size > 256)
+                continue;
+            desktop.append(images.back());
             ok = WriteBytes(icons, QStringLiteral("kelvane-%1.png").arg(icon.size), images.back().png)
                  && ok;
         }
-        ok = WriteBytes(icons, QStringLiteral("kelvane.ico"), MakeIco(images)) && ok;
+        ok = WriteBytes(icons, QStringLiteral("kelvane.ico"), MakeIco(desktop)) && ok;
         ok = WriteBytes(icons, QStringLiteral("kelvane.icns"), MakeIcns(images)) && ok;
     }
     return ok ? 0 : 1;

@@ -3,7 +3,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -110,6 +112,23 @@ void ProcessEvents()
 bool WaitExposed(QWidget* widget)
 {
     return QTest::qWaitForWindowExposed(widget);
+}
+
+std::string LfText(const QByteArray& text)
+{
+    return QByteArray(text).replace("\r\n", "\n").toStdString();
+}
+
+std::string MissingProgram(const QString& program)
+{
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        return "no " + program.toStdString() + " here";
+    return {};
+}
+
+std::string MissingDevice(const char* path)
+{
+    return QFileInfo::exists(QString::fromLatin1(path)) ? "" : std::string("no ") + path + " here";
 }
 
 } // namespace kelvane

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QMessageBox;
 
@@ -85,5 +86,14 @@ QImage Grab(QWidget* widget);
 
 // Lets pending events (repaints, deferred deletes) run.
 void ProcessEvents();
+
+// What a program wrote as text to standard output or error, with the CR LF
+// line ends of Windows' text streams made LF.
+std::string LfText(const QByteArray& text);
+
+// Why a test cannot start `program` here ("no bash here"), or "" when it is
+// on the PATH; and likewise for a device such as /dev/full.
+std::string MissingProgram(const QString& program);
+std::string MissingDevice(const char* path);
 
 } // namespace kelvane

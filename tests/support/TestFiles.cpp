@@ -9,6 +9,23 @@
 #include <iterator>
 #include <random>
 
+namespace {
+
+// The suites' names are UTF-8; std::string paths would be taken in the
+// local code page on Windows.
+std::filesystem::path Utf8Path(const std::string& name)
+{
+    return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+std::string Utf8Name(const std::filesystem::path& path)
+{
+    const std::u8string name = path.u8string();
+    return std::string(name.begin(), name.end());
+}
+
+}  // namespace
+
 TempDir::TempDir()
 {
     std::error_code ec;
@@ -17,7 +34,7 @@ TempDir::TempDir()
     for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
         const auto path = base / ("kelvane-test-" + std::to_string(random()));
         if (std::filesystem::create_directory(path, ec))
-            m_path = path.string();
+            m_path = Utf8Name(path);
     }
     if (m_path.empty())
         ADD_FAILURE() << "cannot create a temporary folder";
@@ -28,26 +45,26 @@ TempDir::~TempDir()
     std::error_code ec;
     // Give back write permission that a test may have taken away, so that
     // everything below can be removed.
-    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
+    for (auto it = std::filesystem::recursive_directory_iterator(Utf8Path(m_path), ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
         if (it->is_directory(ec))
             std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                          std::filesystem::perm_options::add, ec);
     }
-    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+    std::filesystem::permissions(Utf8Path(m_path), std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(m_path, ec);
+    std::filesystem::remove_all(Utf8Path(m_path), ec);
 }
 
 Bytes ReadFileBytes(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(Utf8Path(path), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteFileBytes(const std::string& path, const Bytes& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(Utf8Path(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     if (!out)
         ADD_FAILURE() << "cannot write " << path;
@@ -57,15 +74,15 @@ std::set<std::string> FileNames(const std::string& folder)
 {
     std::set<std::string> names;
     std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(folder, ec))
-        names.insert(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(Utf8Path(folder), ec))
+        names.insert(Utf8Name(e.path().filename()));
     return names;
 }
 
 bool FileExists(const std::string& path)
 {
     std::error_code ec;
-    return std::filesystem::exists(path, ec);
+    return std::filesystem::exists(Utf8Path(path), ec);
 }
 
 FILE* StreamWith(const Bytes& bytes)

@@ -18,9 +18,26 @@ FILE* PipeWith(const Bytes& bytes)
     return f;
 }
 
+FILE* RefusingStream()
+{
+    int fds[2];
+    if (_pipe(fds, 4096, _O_BINARY) != 0)
+        return nullptr;
+    _close(fds[0]);
+    FILE* f = _fdopen(fds[1], "wb");
+    if (!f)
+        _close(fds[1]);
+    else
+        std::setvbuf(f, nullptr, _IONBF, 0);
+    return f;
+}
+
 FILE* OpenFullDevice()
 {
-    return nullptr;
+    FILE* f = RefusingStream();
+    if (f)
+        std::setvbuf(f, nullptr, _IOFBF, 4096);
+    return f;
 }
 
 FILE* FixedBufferStream(void*, std::size_t)
@@ -34,11 +51,16 @@ int RunUnderAddressLimit(std::size_t, const std::function<int()>&, std::string& 
     return -1;
 }
 
+PermissionsEnforced::PermissionsEnforced() = default;
+PermissionsEnforced::~PermissionsEnforced() = default;
+
 #else  // POSIX
 
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 FILE* PipeWith(const Bytes& bytes)
 {
@@ -56,6 +78,21 @@ FILE* PipeWith(const Bytes& bytes)
 FILE* OpenFullDevice()
 {
     return std::fopen("/dev/full", "wb");
+}
+
+FILE* RefusingStream()
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return nullptr;
+    close(fds[0]);
+    std::signal(SIGPIPE, SIG_IGN);  // the write fails with EPIPE instead
+    FILE* f = fdopen(fds[1], "wb");
+    if (!f)
+        close(fds[1]);
+    else
+        std::setvbuf(f, nullptr, _IONBF, 0);
+    return f;
 }
 
 FILE* FixedBufferStream(void* buffer, std::size_t room)
@@ -91,5 +128,41 @@ int RunUnderAddressLimit([[maybe_unused]] std::size_t bytes,
     return WEXITSTATUS(status);
 #endif
 }
+
+#ifdef __linux__
+
+#include <linux/capability.h>
+#include <sys/syscall.h>
+
+#include <cstring>
+
+PermissionsEnforced::PermissionsEnforced()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2];
+    static_assert(sizeof caps == sizeof m_saved);
+    if (syscall(SYS_capget, &header, caps) != 0)
+        return;
+    std::memcpy(m_saved, caps, sizeof caps);
+    caps[0].effective &=
+        ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+    m_bDropped = syscall(SYS_capset, &header, caps) == 0;
+}
+
+PermissionsEnforced::~PermissionsEnforced()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2];
+    std::memcpy(caps, m_saved, sizeof caps);
+    if (m_bDropped)
+        syscall(SYS_capset, &header, caps);
+}
+
+#else  // other POSIX systems: the bits hold for every user but root
+
+PermissionsEnforced::PermissionsEnforced() = default;
+PermissionsEnforced::~PermissionsEnforced() = default;
+
+#endif
 
 #endif

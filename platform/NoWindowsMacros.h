@@ -1,0 +1,115 @@
+// No #pragma once: every header of the window layer includes this after its
+// own includes, so that the names below are the layer's again wherever
+// <windows.h> came in before (a Qt header brings it in on Windows).
+//
+// The window layer keeps the Win32 names that the program's classes are
+// written in (TRUE, MB_OK, WM_PAINT, RGB, DrawText ...) in namespace
+// kelvane::win. <windows.h> defines the same names as macros, which would
+// turn the layer's declarations into numbers; they are undefined here, in
+// this one place. No source of the user interface uses <windows.h> itself
+// (scripts/check-layers.sh), so nothing there needs the macros.
+#undef AppendMenu
+#undef BST_FOCUS
+#undef BST_PUSHED
+#undef COLOR_3DDKSHADOW
+#undef COLOR_3DFACE
+#undef COLOR_3DHIGHLIGHT
+#undef COLOR_3DLIGHT
+#undef COLOR_3DSHADOW
+#undef COLOR_ACTIVECAPTION
+#undef COLOR_BTNTEXT
+#undef COLOR_CAPTIONTEXT
+#undef COLOR_INACTIVECAPTION
+#undef COLOR_INACTIVECAPTIONTEXT
+#undef COMPLEXREGION
+#undef DC_ACTIVE
+#undef DC_ICON
+#undef DC_TEXT
+#undef DFCS_CAPTIONCLOSE
+#undef DFCS_CAPTIONHELP
+#undef DFCS_CAPTIONMAX
+#undef DFCS_CAPTIONMIN
+#undef DFCS_CAPTIONRESTORE
+#undef DFC_CAPTION
+#undef DI_NORMAL
+#undef DS_MODALFRAME
+#undef DT_BOTTOM
+#undef DT_CENTER
+#undef DT_END_ELLIPSIS
+#undef DT_LEFT
+#undef DT_RIGHT
+#undef DT_SINGLELINE
+#undef DT_VCENTER
+#undef DrawText
+#undef ERROR
+#undef FALSE
+#undef GWL_EXSTYLE
+#undef GWL_STYLE
+#undef GetBValue
+#undef GetGValue
+#undef GetRValue
+#undef GetWindowText
+#undef ICON_BIG
+#undef ICON_SMALL
+#undef IDCANCEL
+#undef IDNO
+#undef IDOK
+#undef IDYES
+#undef LoadBitmap
+#undef MB_ICONEXCLAMATION
+#undef MB_ICONQUESTION
+#undef MB_OK
+#undef MB_YESNO
+#undef MF_SEPARATOR
+#undef MF_STRING
+#undef MessageBox
+#undef NULLREGION
+#undef OFN_HIDEREADONLY
+#undef OFN_OVERWRITEPROMPT
+#undef OPAQUE
+#undef PATCOPY
+#undef RGB
+#undef RGN_AND
+#undef RGN_COPY
+#undef RGN_DIFF
+#undef RGN_OR
+#undef SC_CLOSE
+#undef SC_KEYMENU
+#undef SC_MOVE
+#undef SIMPLEREGION
+#undef SM_CXDLGFRAME
+#undef SM_CXFRAME
+#undef SM_CXSIZE
+#undef SM_CXSMICON
+#undef SM_CYBORDER
+#undef SM_CYCAPTION
+#undef SM_CYDLGFRAME
+#undef SM_CYFRAME
+#undef SM_CYSIZE
+#undef SM_CYSMICON
+#undef SRCCOPY
+#undef SendMessage
+#undef TRANSPARENT
+#undef TRUE
+#undef WM_CLOSE
+#undef WM_GETICON
+#undef WM_NCACTIVATE
+#undef WM_NCDESTROY
+#undef WM_NCPAINT
+#undef WM_SETTEXT
+#undef WM_SETTINGCHANGE
+#undef WM_SYSCOLORCHANGE
+#undef WM_SYSCOMMAND
+#undef WM_USER
+#undef WS_BORDER
+#undef WS_CAPTION
+#undef WS_DLGFRAME
+#undef WS_EX_APPWINDOW
+#undef WS_EX_CONTEXTHELP
+#undef WS_EX_DLGMODALFRAME
+#undef WS_MAXIMIZEBOX
+#undef WS_MINIMIZEBOX
+#undef WS_POPUP
+#undef WS_SYSMENU
+#undef WS_THICKFRAME
+#undef WS_VISIBLE
