@@ -36,9 +36,14 @@ common = ["QApplication", "QDialog", "QImage", "QPainter", "QWidget", "functiona
           "string", "vector"]
 lines = ["rule cc", "  command = $cmd && touch $out", "  description = $desc",
          "rule pch", "  command = $cmd", "  description = $desc"]
-headers, count = {}, 0
+headers, count, seen = {}, 0, set()
 for e in sorted(commands, key=lambda e: e["file"]):
     rel = e["file"][len(top) + 1:] if e["file"].startswith(top + "/") else ""
+    # A source built into several targets (the converter's, in a fuzz
+    # target too) is compiled once.
+    if rel in seen:
+        continue
+    seen.add(rel)
     # *_posix_gui_test.cpp: what only POSIX systems have, built there only.
     if not rel.endswith(".cpp") or rel.endswith("_posix_gui_test.cpp") or not (
             rel.startswith(folders + core) or rel.endswith("_gui_test.cpp")):

@@ -17,9 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -442,21 +439,6 @@ TEST(Convert, DevicesAsInputAndOutput)
     }
 }
 
-// A 128 x 128 picture in a grey palette (entry p is p, p, p), its pixels
-// every index in turn, with an info header of `headerBytes` bytes.
-Bytes GreyDib(std::uint32_t headerBytes)
-{
-    Bytes b = {'B', 'M'};
-    PutU32(b, 0), PutU32(b, 0), PutU32(b, 14 + headerBytes + 1024);
-    PutU32(b, headerBytes), PutU32(b, 128), PutU32(b, 128), PutU16(b, 1), PutU16(b, 8);
-    b.resize(14 + headerBytes, 0);
-    for (int p = 0; p < 256; ++p)
-        b.insert(b.end(), {std::uint8_t(p), std::uint8_t(p), std::uint8_t(p), 0});
-    for (int i = 0; i < kSheetBytes; ++i)
-        b.push_back(std::uint8_t(i * 5));
-    return b;
-}
-
 TEST(Convert, NewerDibHeadersGiveTheSameSheetUnderEveryReduction)
 {
     TempDir dir;
@@ -500,29 +482,6 @@ TEST(Convert, OutputsNamingOneFileAreAUsageError)
         {"--map {d}/m.bin --preview {d}/p.png {d}/pic.dib {d}/p.png", 2,
          "kelvane-convert: {d}/p.png and {d}/p.png name the same file\n"},
     }, {"same.bin", "m.bin", "p.png"});
-}
-
-// SIGINT, SIGTERM and SIGHUP while the outputs are being written: the
-// preview is a pipe that nobody reads, so the run stops there with the
-// chars and the map in their temporary files.
-TEST(Convert, ASignalDuringARunLeavesNoFile)
-{
-    TempDir dir;
-    WriteFileBytes(dir.file("pic.dib"), GreyDib(40));
-    ASSERT_EQ(mkfifo(dir.file("p.png").c_str(), 0644), 0);
-    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
-        QProcess p;
-        p.start(QStringLiteral(KELVANE_CONVERT_EXE),
-                QString::fromStdString(Replaced("--map {d}/m.bin --preview {d}/p.png {d}/pic.dib {d}/c.bin",
-                                                dir.path())).split(u' '));
-        for (int i = 0; i < 6000 && FileNames(dir.path()).size() < 4; ++i)
-            QThread::msleep(10);
-        EXPECT_EQ(FileNames(dir.path()).size(), 4u) << "no temporary files";
-        kill(pid_t(p.processId()), sig);
-        ASSERT_TRUE(p.waitForFinished(60000));
-        EXPECT_EQ(p.exitStatus(), QProcess::CrashExit) << sig;
-        EXPECT_EQ(FileNames(dir.path()), (std::set<std::string>{"p.png", "pic.dib"})) << sig;
-    }
 }
 
 }  // namespace

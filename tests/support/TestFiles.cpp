@@ -111,3 +111,18 @@ Bytes StreamBytes(FILE* stream)
     std::fseek(stream, pos, SEEK_SET);
     return out;
 }
+
+// A 128 x 128 picture in a grey palette (entry p is p, p, p), its pixels
+// every index in turn, with an info header of `headerBytes` bytes.
+Bytes GreyDib(std::uint32_t headerBytes)
+{
+    Bytes b = {'B', 'M'};
+    PutU32(b, 0), PutU32(b, 0), PutU32(b, 14 + headerBytes + 1024);
+    PutU32(b, headerBytes), PutU32(b, 128), PutU32(b, 128), PutU16(b, 1), PutU16(b, 8);
+    b.resize(14 + headerBytes, 0);
+    for (int p = 0; p < 256; ++p)
+        b.insert(b.end(), {std::uint8_t(p), std::uint8_t(p), std::uint8_t(p), 0});
+    for (int i = 0; i < 128 * 128; ++i)
+        b.push_back(std::uint8_t(i * 5));
+    return b;
+}

@@ -35,6 +35,10 @@ bool FileExists(const std::string& path);
 // The names of the files and folders in a folder.
 std::set<std::string> FileNames(const std::string& folder);
 
+// A 128 x 128 8-bit DIB in a grey palette (entry p is p, p, p), its pixels
+// every index in turn, with an info header of `headerBytes` bytes.
+Bytes GreyDib(std::uint32_t headerBytes);
+
 // An anonymous read/write stream holding the given bytes, positioned at 0.
 FILE* StreamWith(const Bytes& bytes);
 // Everything a stream holds, read from its start; the position is kept.
