@@ -42,6 +42,9 @@ void CEditorApp::ApplyLook()
     }
     pal.setColor(QPalette::Disabled, QPalette::Window, black);
     QApplication::setPalette(pal);
+    // Menus and the lists that drop down like them (a combo box's) keep the
+    // system's colours, as the system draws them in the program's windows too.
+    QApplication::setPalette(QApplication::style()->standardPalette(), "QMenu");
 
     QPalette tipPal = QToolTip::palette();
     tipPal.setColor(QPalette::ToolTipBase, black);
