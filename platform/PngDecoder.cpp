@@ -1,4 +1,4 @@
-#include "cli/PngDecoder.h"
+#include "platform/PngDecoder.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -39,6 +39,8 @@ extern "C" __attribute__((visibility("default"))) int KelvaneDecodePng(
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(png), qsizetype(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
+    if (!QImageReader::supportedImageFormats().contains("png"))
+        return kPngNoReader;
     QImageReader reader(&buffer, "PNG");
     const QSize pictureSize = reader.size();
     if (!pictureSize.isValid())
