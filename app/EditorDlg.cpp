@@ -85,14 +85,14 @@ QIcon ProgramIcon(bool bAllSizes)
         return icon;
     }();
     if (!bAllSizes)
-        return *small;
+        return IconAtPixelSizes(*small);
     static const QIcon* const all = [] {
         auto* icon = new QIcon(*small);
         for (const int size : {64, 128, 256})
             icon->addPixmap(LoadResourcePixmap(QStringLiteral(":/icons/kelvane-%1.png").arg(size)));
         return icon;
     }();
-    return *all;
+    return IconAtPixelSizes(*all);
 }
 
 CEditorDlg::CEditorDlg(QWidget* parent)
