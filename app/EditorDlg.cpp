@@ -406,9 +406,10 @@ void CEditorDlg::RefreshEditor()
 
 void CEditorDlg::RefreshCaption()
 {
-    // Drawn anew as active: the window is active again once its file
-    // dialog has gone.
-    m_captionPainter.m_bActive = TRUE;
+    // Drawn anew as the window is: once its file dialog has gone it is
+    // active again (the caption follows when the focus comes back), but
+    // after a file dropped on it or given on the command line it may not be.
+    m_captionPainter.m_bActive = isActiveWindow();
     m_captionPainter.m_cxCache = 0;
     m_captionPainter.m_cyCache = 0;
     m_captionPainter.PaintCaption();
