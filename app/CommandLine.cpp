@@ -15,6 +15,7 @@ const char* const kHelp =
     "its extension names:\n"
     "  .dib .bmp        a bitmap, through the DIB import and its options\n"
     "  .vb .bin .obj    a ROM image, through the ROM import and its options\n"
+    "  .png             a PNG picture, into the tileset as kelvane-convert reads it\n"
     "  .kl and others   a Kelvane tileset file\n"
     "Without FILE the program starts with a blank tileset.\n"
     "\n"

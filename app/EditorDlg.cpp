@@ -293,6 +293,7 @@ bool CEditorDlg::OnInitDialog()
     for (const auto& k : keys)
         connect(new QShortcut(QKeySequence(Qt::CTRL | k.key), this), &QShortcut::activated, this,
                 k.handler);
+    AddClipboardKeys();
     setAcceptDrops(true);
     QCoreApplication::instance()->installEventFilter(new CFileOpenFilter(this));
 
@@ -320,13 +321,20 @@ void CEditorDlg::dropEvent(QDropEvent* event)
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
+    // The window takes the focus, as drops on other programs do.
+    activateWindow();
     // Once the drop has ended, not inside the drag's own loop.
     OpenFileLater(path);
 }
 
 void CEditorDlg::OpenFileLater(const QString& path)
 {
-    QTimer::singleShot(0, this, [this, path] { OpenFile(path, OpenFilterIndexOf(path)); });
+    QTimer::singleShot(0, this, [this, path] {
+        if (IsPngFile(path))
+            OpenPng(path);
+        else
+            OpenFile(path, OpenFilterIndexOf(path));
+    });
 }
 
 LRESULT CEditorDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
