@@ -12,6 +12,26 @@
 
 namespace kelvane {
 
+namespace {
+
+// Where no session bus can be found (build machines, containers, a bare X
+// server), libdbus would start one (dbus-launch --autolaunch) for Qt's
+// accessibility bridge, which the first widget with a text asks for while
+// the window is still being built: start-up would wait for it. Nothing the
+// window needs uses D-Bus, and a bus started that way has no accessibility
+// service on it, so the session bus is left out there.
+void LeaveOutAutolaunchedBus()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus")))
+        return;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
+
+}  // namespace
+
 CEditorApp::CEditorApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
@@ -59,6 +79,7 @@ int CEditorApp::Main(int argc, char** argv)
     const CommandLine cl = ParseCommandLine(argc, argv, stdout, stderr);
     if (!cl.run)
         return cl.exitCode;
+    LeaveOutAutolaunchedBus();
     CEditorApp app(argc, argv);
     // Open names the file by its full path, in its messages too.
     const QString file = QString::fromStdString(cl.file);
