@@ -77,9 +77,9 @@ QMargins FrameOf(const QWidget* w)
     return margins;
 }
 
-// Centres its window once more when the window is first painted, the frame
-// the window system gave it then known, if that frame is not the one
-// expected when it was placed.
+// Centres its window once more when it is first painted (or, where no frame
+// was expected, once it has one), the frame the window system gave it then
+// known, if that frame is not the one expected when it was placed.
 class CRecentre : public QObject
 {
 public:
@@ -95,10 +95,23 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* window = static_cast<QWidget*>(watched);
-        if (event->type() != QEvent::Paint || !FrameKnown(window))
+        switch (event->type()) {
+        case QEvent::Paint:
+        case QEvent::Move:
+        case QEvent::WindowActivate:
+            break;
+        default:
+            return false;
+        }
+        if (!FrameKnown(window))
+            return false;
+        const QMargins frame = FrameOf(window);
+        // Some window managers show the window before its frame: with no
+        // frame expected, one may still come.
+        if (frame.isNull() && m_expected.isNull())
             return false;
         window->removeEventFilter(this);
-        if (FrameOf(window) != m_expected)
+        if (frame != m_expected)
             CenterWindowOver(window, m_pOwner);
         deleteLater();
         return false;
@@ -131,17 +144,13 @@ bool CenterWindowOver(QWidget* window, QWidget* owner)
     }
     const QPoint outerPos(area.left() + (area.width() - outer.width()) / 2,
                           area.top() + (area.height() - outer.height()) / 2);
-    if (known) {
-        // QWidget::move() places the outer top-left corner of a framed window.
-        window->move(outerPos);
-    } else {
-        // Before the window system has framed the window, Qt would take a
-        // frame position for the client's: the client goes inside the
-        // expected frame, and the window is put right once it is framed.
-        window->setGeometry(QRect(outerPos + QPoint(frame.left(), frame.top()), window->size()));
-        if (!(window->windowFlags() & Qt::FramelessWindowHint))
-            new CRecentre(window, owner, frame);
-    }
+    // The client goes inside the frame: Qt would take a position given for
+    // the frame as the client's before the window is framed (and, until its
+    // widget has caught up, after).
+    window->setGeometry(QRect(outerPos + QPoint(frame.left(), frame.top()), window->size()));
+    // Put right once it is framed, if the frame is not the expected one.
+    if (!known && !(window->windowFlags() & Qt::FramelessWindowHint))
+        new CRecentre(window, owner, frame);
     window->setAttribute(Qt::WA_Moved);
     return known;
 }
