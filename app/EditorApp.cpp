@@ -13,6 +13,26 @@
 
 namespace kelvane {
 
+namespace {
+
+// Where no session bus can be found (build machines, containers, a bare X
+// server), libdbus would start one (dbus-launch --autolaunch) for Qt's
+// accessibility bridge, which the first widget with a text asks for while
+// the window is still being built: start-up would wait for it. Nothing the
+// window needs uses D-Bus, and a bus started that way has no accessibility
+// service on it, so the session bus is left out there.
+void LeaveOutAutolaunchedBus()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus")))
+        return;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
+
+}  // namespace
+
 CEditorApp::CEditorApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
@@ -43,6 +63,9 @@ void CEditorApp::ApplyLook()
     }
     pal.setColor(QPalette::Disabled, QPalette::Window, black);
     QApplication::setPalette(pal);
+    // Menus and the lists that drop down like them (a combo box's) keep the
+    // system's colours, as the system draws them in the program's windows too.
+    QApplication::setPalette(QApplication::style()->standardPalette(), "QMenu");
 
     QPalette tipPal = QToolTip::palette();
     tipPal.setColor(QPalette::ToolTipBase, black);
@@ -60,6 +83,7 @@ int CEditorApp::Main(int argc, char** argv)
     const CommandLine cl = ParseCommandLine(utf8.argc(), utf8.argv(), stdout, stderr);
     if (!cl.run)
         return cl.exitCode;
+    LeaveOutAutolaunchedBus();
     CEditorApp app(argc, argv);
     // Open names the file by its full path, in its messages too.
     const QString file = QString::fromStdString(cl.file);

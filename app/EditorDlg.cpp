@@ -120,14 +120,14 @@ QIcon ProgramIcon(bool bAllSizes)
         return icon;
     }();
     if (!bAllSizes)
-        return *small;
+        return IconAtPixelSizes(*small);
     static const QIcon* const all = [] {
         auto* icon = new QIcon(*small);
         for (const int size : {64, 128, 256})
             icon->addPixmap(LoadResourcePixmap(QStringLiteral(":/icons/kelvane-%1.png").arg(size)));
         return icon;
     }();
-    return *all;
+    return IconAtPixelSizes(*all);
 }
 
 CEditorDlg::CEditorDlg(QWidget* parent)
@@ -265,6 +265,7 @@ bool CEditorDlg::OnInitDialog()
     for (const auto& k : keys)
         connect(new QShortcut(QKeySequence(Qt::CTRL | k.key), this), &QShortcut::activated, this,
                 k.handler);
+    AddClipboardKeys();
     setAcceptDrops(true);
     QCoreApplication::instance()->installEventFilter(new CFileOpenFilter(this));
 
@@ -292,13 +293,21 @@ void CEditorDlg::dropEvent(QDropEvent* event)
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
+    // The window takes the focus, as drops on other programs do.
+    activateWindow();
     // Once the drop has ended, not inside the drag's own loop.
     OpenFileLater(path);
 }
 
 void CEditorDlg::OpenFileLater(const QString& path)
 {
-    QTimer::singleShot(0, this, [this, path] { OpenFile(path, OpenTypeOf(path)); });
+    QTimer::singleShot(0, this, [this, path] {
+        const FileType type = OpenTypeOf(path);
+        if (type == FileType::Png)
+            OpenPng(path);
+        else
+            OpenFile(path, type);
+    });
 }
 
 LRESULT CEditorDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -378,9 +387,10 @@ void CEditorDlg::RefreshEditor()
 
 void CEditorDlg::RefreshCaption()
 {
-    // Drawn anew as active: the window is active again once its file
-    // dialog has gone.
-    m_captionPainter.m_bActive = TRUE;
+    // Drawn anew as the window is: once its file dialog has gone it is
+    // active again (the caption follows when the focus comes back), but
+    // after a file dropped on it or given on the command line it may not be.
+    m_captionPainter.m_bActive = isActiveWindow();
     m_captionPainter.m_cxCache = 0;
     m_captionPainter.m_cyCache = 0;
     m_captionPainter.PaintCaption();

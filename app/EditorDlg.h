@@ -6,6 +6,7 @@
 #include "platform/Dialog.h"
 
 #include <QCursor>
+#include <cstdint>
 #include <cstdio>
 #include <QIcon>
 #include <QPointer>
@@ -62,7 +63,7 @@ public:
     // Loads the selected sheet tile into the editor and repaints it; the
     // editor's undo copy and the selection stay.
     void RefreshEditor();
-    // Draws the caption anew from a fresh image, as active.
+    // Draws the caption anew from a fresh image, active if the window is.
     void RefreshCaption();
 
     CTileEditWnd* EditWnd() const { return m_pEditWnd; }
@@ -75,15 +76,18 @@ public:
     // Open after its file dialog: reads the file at `path` as a file of
     // the given type (formats/FileTypes.h).
     void OpenFile(const QString& path, FileType type);
-    // The Open dialog's file type that a file's extension names: DIB for
-    // .dib and .bmp, ROM image for .vb, .bin and .obj, tileset file for any
-    // other.
+    // The type a file opened by name takes from its extension: DIB for
+    // .dib and .bmp, ROM image for .vb, .bin and .obj, PNG picture for .png,
+    // tileset file for any other.
     static FileType OpenTypeOf(const QString& path);
     // Opens `path` as `kelvane FILE` does, with the type its extension names,
     // once the event being handled is done: the file's options dialogs and
     // messages are modal. For the command line, a dropped file and a file
     // that the desktop asks the program to open (macOS: from the Finder).
     void OpenFileLater(const QString& path);
+    // A PNG picture opens as kelvane-convert reads it into a tileset,
+    // replacing the sheet as Open does.
+    void OpenPng(const QString& path);
 
     // The format operations of the Open and Save commands. Each works on a
     // stream the command has opened and will close, runs its options dialog
@@ -127,6 +131,17 @@ protected:
     void OnSave();
     // Shows the About box, modally; its clip starts from the first frame.
     void OnAbout();
+    // The clipboard: Ctrl+C and Ctrl+V copy the editor's working tile and
+    // paste into it (an undo copy first; Modify writes it into the sheet),
+    // Ctrl+Shift+C and Ctrl+Shift+V the whole sheet (the paste replaces it
+    // as Open does). A picture comes as an 8 x 8 (or 128 x 128) image in
+    // the red ramp, and in the program's own format with the levels; a
+    // pasted image is reduced to the four shades by the nearest shade, and
+    // one of another size is refused with a message.
+    void OnCopyTile();
+    void OnPasteTile();
+    void OnCopySheet();
+    void OnPasteSheet();
     // The About item runs the About box; Move, Close and the rest are the system's.
     void OnSysCommand(UINT nID, LPARAM lParam);
     LRESULT OnCaptionPaint(WPARAM wParam, LPARAM lParam);
@@ -142,6 +157,11 @@ private:
     // Editor level from colour index n (0-3), button C(n+1) pushed, the others not.
     void SelectColor(int index);
     QWidget* Control(int id) const;
+    // The clipboard's keys, beside the buttons' keys.
+    void AddClipboardKeys();
+    // The sheet's pixels := `pixels` (kSheetBytes), then the refresh that
+    // ends an Open.
+    void ReplaceSheet(const std::uint8_t* pixels);
     // The local file a drag carries first ("" for none).
     static QString DroppedFile(const QMimeData* data);
 

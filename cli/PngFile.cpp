@@ -1,15 +1,11 @@
 #include "cli/PngFile.h"
 
-#include "cli/PngDecoder.h"
 #include "cli/SysProgram.h"
-#include "formats/SysMemStream.h"
 #include "tiles/ByteOrder.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,46 +17,17 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
-// The file's bytes after its signature has been checked: no more than
-// kMaxPngFileBytes, and for a file whose size tells it is larger, none.
-std::string ReadPngBytes(FILE* f, Bytes& data)
-{
-    data.assign(sizeof kSignature, 0);
-    if (std::fread(data.data(), 1, data.size(), f) != data.size() ||
-        !std::equal(data.begin(), data.end(), kSignature))
-        return kPngReadError;
-    const std::string tooLarge = "PNG files larger than " + std::to_string(kMaxPngFileBytes) +
-                                 " bytes (" + std::to_string(kMaxPngFileBytes >> 20) +
-                                 " MiB) are not read.";
-    const long at = std::ftell(f);
-    if (at >= 0 && std::fseek(f, 0, SEEK_END) == 0) {
-        const long end = std::ftell(f);
-        if (std::fseek(f, at, SEEK_SET) != 0)
-            return kPngReadError;
-        if (end > at && std::uint64_t(end - at) > kMaxPngFileBytes - data.size())
-            return tooLarge;
-    }
-    std::uint8_t chunk[65536];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        if (data.size() + got > kMaxPngFileBytes)
-            return tooLarge;
-        data.insert(data.end(), chunk, chunk + got);
-    }
-    return std::ferror(f) ? kPngReadError : "";
-}
-
 // The decoder module: beside the program in the build tree, in the library
 // folder of the installation.
-KelvaneDecodePngFn LoadDecoder()
+PngDecodeFn LoadDecoder()
 {
     const std::string dir = ProgramFolder();
     if (dir.empty())
         return nullptr;
     for (const std::string& path : {dir + KELVANE_PNG_MODULE_NAME, dir + KELVANE_PNG_MODULE}) {
-        // Never unloaded: QtGui keeps threads and handlers of its own.
+        // Never unloaded: the decoder stays for the rest of the run.
         if (void* symbol = LoadModuleSymbol(path, kDecodePngSymbol))
-            return reinterpret_cast<KelvaneDecodePngFn>(symbol);
+            return reinterpret_cast<PngDecodeFn>(symbol);
     }
     return nullptr;
 }
@@ -128,33 +95,10 @@ private:
     bool m_ok = true;
 };
 
-// Decodes the PNG on the stream and hands the DIB it becomes to `read`.
-std::string WithDecodedDib(FILE* f, const DibImportOptions& options,
-                           const std::function<std::string(FILE*)>& read)
+PngDecodeFn Decoder()
 {
-    static const KelvaneDecodePngFn decode = LoadDecoder();
-    if (!decode)
-        return kPngDecoderMissing;
-    Bytes png;
-    if (std::string message = ReadPngBytes(f, png); !message.empty())
-        return message;
-    unsigned char* dib = nullptr;
-    std::size_t dibSize = 0;
-    std::uint32_t width = 0, height = 0;
-    const int result = decode(png.data(), png.size(), &options, kMaxPictureSide, &dib, &dibSize,
-                              &width, &height);
-    png = Bytes();
-    if (result == kPngTooLarge)
-        return PictureTooLarge(width, height, kMaxPictureSide);
-    const std::unique_ptr<unsigned char, decltype(&std::free)> owner(dib, &std::free);
-    if (result != kPngDecoded)
-        return kPngReadError;
-    FILE* stream = OpenMemoryStream(dib, dibSize);
-    if (!stream)
-        return kPngReadError;
-    std::string message = read(stream);
-    std::fclose(stream);
-    return message;
+    static const PngDecodeFn decode = LoadDecoder();
+    return decode;
 }
 
 }  // namespace
@@ -162,16 +106,16 @@ std::string WithDecodedDib(FILE* f, const DibImportOptions& options,
 std::string ReadPngFile(FILE* f, CTileSheet& sheet, const DibImportOptions& pngOptions,
                         const DibImportOptions& dibOptions)
 {
-    return WithDecodedDib(f, pngOptions,
-                          [&](FILE* dib) { return ReadDibFile(dib, sheet, dibOptions); });
+    const PngDecodeFn decode = Decoder();
+    return decode ? ReadPngFileWith(decode, f, sheet, pngOptions, dibOptions) : kPngDecoderMissing;
 }
 
 std::string ReadPngPicture(FILE* f, const DibImportOptions& pngOptions,
                            const DibImportOptions& dibOptions, PackedPicture& picture)
 {
-    return WithDecodedDib(f, pngOptions, [&](FILE* dib) {
-        return ReadDibPicture(dib, dibOptions, kMaxPictureSide, picture);
-    });
+    const PngDecodeFn decode = Decoder();
+    return decode ? ReadPngPictureWith(decode, f, pngOptions, dibOptions, picture)
+                  : kPngDecoderMissing;
 }
 
 // The picture data is one zlib stream of the rows, each after a filter

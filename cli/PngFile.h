@@ -6,22 +6,15 @@
 #include <string>
 
 #include "formats/DibFile.h"
+#include "formats/PngRead.h"
 #include "tiles/TileMap.h"
 #include "tiles/TileSheet.h"
 
-// PNG pictures, which only the converter reads and writes.
+// PNG pictures in the converter: read through the decoder module, written
+// with zlib.
 
-// Pictures larger than this on either side are refused.
-inline constexpr std::uint32_t kMaxPictureSide = 16384;
-// PNG files larger than this are refused before they are read.
-inline constexpr std::uint64_t kMaxPngFileBytes = std::uint64_t(256) << 20;
-
-// A PNG picture from the stream as the DIB import reads it (see
-// KelvaneDecodePng), with the options' reduction for pictures without a
-// palette; `dibOptions` for the import of the decoded picture. Reads the
-// signature first and no more than kMaxPngFileBytes. The import's message,
-// or one of the messages below; "" on success. ReadPngFile leaves the sheet
-// as it was on failure; the picture stands upright in it.
+// ReadPngFileWith and ReadPngPictureWith with the decoder module, or
+// kPngDecoderMissing when it cannot be loaded.
 std::string ReadPngFile(FILE* f, CTileSheet& sheet, const DibImportOptions& pngOptions,
                         const DibImportOptions& dibOptions);
 std::string ReadPngPicture(FILE* f, const DibImportOptions& pngOptions,
@@ -40,6 +33,5 @@ std::string WritePngPicture(FILE* f, std::uint32_t width, std::uint32_t height,
 // kDibWritePixelsError when the stream refuses the bytes, else "".
 std::string WritePngFile(FILE* f, const CTileSheet& sheet);
 
-inline constexpr const char* kPngReadError = "Invalid PNG File!";
 // When the PNG decoder module (kelvane-png.so) cannot be loaded.
 inline constexpr const char* kPngDecoderMissing = "PNG files cannot be read here: kelvane-png.so is missing.";

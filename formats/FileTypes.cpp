@@ -21,7 +21,8 @@ constexpr FileTypeInfo kFileTypes[] = {
     {FileType::C, "c", ".c", false, true, nullptr, nullptr, nullptr, nullptr},
     {FileType::Asm, "asm", ".asm", false, true, nullptr, "ASM Char Map (*.asm)|*.asm", nullptr,
      kAsmWriteLineError},
-    {FileType::Png, "png", ".png", true, true, nullptr, nullptr, nullptr, nullptr},
+    {FileType::Png, "png", ".png", true, true, nullptr, nullptr,
+     "a PNG picture, into the tileset as kelvane-convert reads it", nullptr},
 };
 
 // The type that the editor takes for a name it does not know, and lists first.
@@ -113,7 +114,7 @@ FileType EditorTypeOfExtension(const std::string& ext)
 {
     const std::string lower = Lower(ext);
     for (const FileTypeInfo& t : kFileTypes)
-        if (t.openFilter && ListHolds(t.extensions, lower))
+        if (t.help && ListHolds(t.extensions, lower))
             return t.type;
     return kEditorDefault.type;
 }
@@ -128,7 +129,7 @@ std::string EditorTypesHelp()
     };
     std::string lines;
     for (const FileTypeInfo& t : kFileTypes)
-        if (t.openFilter && &t != &kEditorDefault)
+        if (t.help && &t != &kEditorDefault)
             lines += line(t.extensions, t.help);
     return lines +
            line(std::string(kEditorDefault.extensions) + " and others", kEditorDefault.help);

@@ -1,7 +1,7 @@
 // The PNG decoder on any bytes, with and without a colour reduction: what it
 // gives is a DIB the import reads, of the size the picture's sides say, in
 // memory of about a byte a pixel.
-#include "cli/PngDecoder.h"
+#include "formats/PngDecoder.h"
 #include "fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

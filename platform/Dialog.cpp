@@ -51,30 +51,87 @@ int CDialog::DoModal()
     return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
 }
 
-namespace {
-
-// The frame the window system drew around the program's last framed window.
-QMargins& LastFrameSeen()
+QMargins& ExpectedFrame()
 {
     static QMargins margins;
     return margins;
+}
+
+namespace {
+
+bool FrameKnown(const QWidget* w)
+{
+    const QWindow* handle = w->windowHandle();
+    return w->isVisible() && handle && handle->isExposed();
 }
 
 QMargins FrameOf(const QWidget* w)
 {
     if (w->windowFlags() & Qt::FramelessWindowHint)
         return QMargins();
-    const QWindow* handle = w->windowHandle();
-    const QMargins margins = handle && handle->isExposed() ? handle->frameMargins() : QMargins();
+    if (!FrameKnown(w))
+        return ExpectedFrame();
+    const QMargins margins = w->windowHandle()->frameMargins();
     if (!margins.isNull())
-        LastFrameSeen() = margins;
-    return handle && handle->isExposed() ? margins : LastFrameSeen();
+        ExpectedFrame() = margins;
+    return margins;
 }
+
+// Centres its window once more when it is first painted (or, where no frame
+// was expected, once it has one), the frame the window system gave it then
+// known, if that frame is not the one expected when it was placed.
+class CRecentre : public QObject
+{
+public:
+    static constexpr const char* kName = "kelvane-recentre";
+
+    CRecentre(QWidget* window, QWidget* owner, QMargins expected)
+        : QObject(window), m_pOwner(owner), m_expected(expected)
+    {
+        setObjectName(QLatin1String(kName));
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = static_cast<QWidget*>(watched);
+        switch (event->type()) {
+        case QEvent::Paint:
+        case QEvent::Move:
+        case QEvent::WindowActivate:
+            break;
+        default:
+            return false;
+        }
+        if (!FrameKnown(window))
+            return false;
+        const QMargins frame = FrameOf(window);
+        // Some window managers show the window before its frame: with no
+        // frame expected, one may still come.
+        if (frame.isNull() && m_expected.isNull())
+            return false;
+        window->removeEventFilter(this);
+        if (frame != m_expected)
+            CenterWindowOver(window, m_pOwner);
+        deleteLater();
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_pOwner;
+    QMargins m_expected;
+};
 
 }  // namespace
 
 bool CenterWindowOver(QWidget* window, QWidget* owner)
 {
+    for (QObject* pending : window->findChildren<QObject*>(QLatin1String(CRecentre::kName),
+                                                           Qt::FindDirectChildrenOnly)) {
+        window->removeEventFilter(pending);
+        pending->deleteLater();
+    }
+    const bool known = FrameKnown(window);
     const QMargins frame = FrameOf(window);
     const QSize outer = window->size().grownBy(frame);
     QRect area;
@@ -85,30 +142,22 @@ bool CenterWindowOver(QWidget* window, QWidget* owner)
         const QScreen* scr = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
         area = scr ? scr->availableGeometry() : QRect(QPoint(0, 0), outer);
     }
-    // QWidget::move() places the outer top-left corner.
-    window->move(area.left() + (area.width() - outer.width()) / 2,
-                 area.top() + (area.height() - outer.height()) / 2);
+    const QPoint outerPos(area.left() + (area.width() - outer.width()) / 2,
+                          area.top() + (area.height() - outer.height()) / 2);
+    // The client goes inside the frame: Qt would take a position given for
+    // the frame as the client's before the window is framed (and, until its
+    // widget has caught up, after).
+    window->setGeometry(QRect(outerPos + QPoint(frame.left(), frame.top()), window->size()));
+    // Put right once it is framed, if the frame is not the expected one.
+    if (!known && !(window->windowFlags() & Qt::FramelessWindowHint))
+        new CRecentre(window, owner, frame);
     window->setAttribute(Qt::WA_Moved);
-    const QWindow* handle = window->windowHandle();
-    return window->isVisible() && handle && handle->isExposed();
+    return known;
 }
 
 void CDialog::CenterWindow(QWidget* owner)
 {
-    m_pCentreOwner = owner ? owner->window() : nullptr;
-    m_bRecentre = !CenterWindowOver(this, owner);
-}
-
-bool CDialog::event(QEvent* e)
-{
-    if (e->type() == QEvent::Paint && m_bRecentre) {
-        m_bRecentre = false;
-        const QMargins guessed = LastFrameSeen();
-        if (!(windowFlags() & Qt::FramelessWindowHint) && FrameOf(this) != guessed)
-            CenterWindow(m_pCentreOwner);
-        m_bRecentre = false;
-    }
-    return QDialog::event(e);
+    CenterWindowOver(this, owner);
 }
 
 bool CDialog::UpdateData(bool bSaveAndValidate)

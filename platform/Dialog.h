@@ -14,9 +14,14 @@ class CDataExchange;
 // Moves `window` so that its outer rectangle (frame included) is centred
 // over `owner`'s outer rectangle, or on the available area of its screen
 // when there is no owner. The frame is what the window system gives the
-// window; before it has shown one, the frame last seen around one of the
-// program's windows stands in for it, and the result is false.
+// window; before it has shown one, the expected frame stands in for it, the
+// result is false, and when the window is first painted with another frame
+// it is centred again.
 bool CenterWindowOver(QWidget* window, QWidget* owner);
+
+// The frame expected around a window the window system has not framed yet:
+// the one last seen around one of the program's framed windows.
+QMargins& ExpectedFrame();
 
 // Base of the program's dialogs, built after a dialog template: a client
 // area whose size is given in dialog units, controls placed in it in client
@@ -46,8 +51,7 @@ public:
     // for the run, by the application's active window.
     int DoModal();
 
-    // CenterWindowOver for this dialog; where the frame was not known yet,
-    // the first paint puts the window right if the real frame differs.
+    // CenterWindowOver for this dialog.
     void CenterWindow(QWidget* owner = nullptr);
 
     // Runs DoDataExchange: true moves the controls into the members and
@@ -68,7 +72,6 @@ protected:
     virtual void OnCancel();  // default: reject(), no data exchange
 
     void showEvent(QShowEvent* event) override;
-    bool event(QEvent* event) override;
 
 public:
     // The OK and Cancel commands (as QDialog's slots): they run OnOK and
@@ -82,9 +85,6 @@ private:
     QWidget* m_client;
     bool m_bInitialised = false;
     bool m_bInBaseCommand = false;
-    // Centred by CenterWindow before the window system told its frame.
-    bool m_bRecentre = false;
-    QPointer<QWidget> m_pCentreOwner;
 };
 
 } // namespace kelvane::win

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QStyle>
 
 namespace kelvane::win {
 
@@ -24,12 +25,28 @@ void KeepTypedNameOnTypeChange(QFileDialog& dlg)
     if (!types || !name)
         return;
     QObject::disconnect(types, &QComboBox::activated, &dlg, nullptr);
-    QObject::connect(types, &QComboBox::activated, &dlg, [&dlg, types, name](int index) {
+    QObject::connect(types, &QComboBox::activated, &dlg, [&dlg, name](int index) {
         const QString typed = name->text();
-        dlg.selectNameFilter(types->itemText(index));
+        dlg.selectNameFilter(dlg.nameFilters().value(index));
         if (name->text() != typed)
             name->setText(typed);
     });
+}
+
+// The type list shows each type's text exactly as the filter string gives
+// it, with no patterns added: told to hide the details, Qt shows a filter's
+// text without its last "(patterns)", so each text gets its patterns once
+// more for Qt to take off.
+QStringList ShownAsGiven(const QString& filter)
+{
+    QStringList result;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (const QString& one : CFileDialog::NameFilters(filter)) {
+        const QString patterns = one.mid(one.lastIndexOf(QLatin1Char('(')));
+        const QString text = parts.value(2 * int(result.size()));
+        result << text + QLatin1Char(' ') + patterns;
+    }
+    return result;
 }
 
 }  // namespace
@@ -40,7 +57,7 @@ CFileDialog::CFileDialog(bool bOpenFileDialog, const QString& defExt, const QStr
       m_defExt(defExt),
       m_fileName(fileName),
       m_flags(flags),
-      m_filters(NameFilters(filter)),
+      m_filter(filter),
       m_pParent(parent)
 {
 }
@@ -83,6 +100,11 @@ int CFileDialog::DoModal()
     QWidget* owner = m_pParent ? m_pParent : QApplication::activeWindow();
     QFileDialog dlg(owner);
     dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    // The common dialog keeps the system's colours, not the program's black
+    // and red (its lists would show dark text on black).
+    dlg.setPalette(QApplication::style()->standardPalette());
+    dlg.setOption(QFileDialog::HideNameFilterDetails, true);
+    const QStringList filters = ShownAsGiven(m_filter);
     dlg.setAcceptMode(m_bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     // Any name may be typed: a file that does not exist is reported when it
     // cannot be opened.
@@ -91,9 +113,9 @@ int CFileDialog::DoModal()
     dlg.setOption(QFileDialog::ReadOnly, false);
     if (!m_defExt.isEmpty())
         dlg.setDefaultSuffix(m_defExt);
-    if (!m_filters.isEmpty()) {
-        dlg.setNameFilters(m_filters);
-        dlg.selectNameFilter(m_filters.first());
+    if (!filters.isEmpty()) {
+        dlg.setNameFilters(filters);
+        dlg.selectNameFilter(filters.first());
     }
     if (!m_bOpen)
         KeepTypedNameOnTypeChange(dlg);
@@ -105,7 +127,9 @@ int CFileDialog::DoModal()
         return IDCANCEL;
 
     m_path = dlg.selectedFiles().first();
-    const int index = m_filters.indexOf(dlg.selectedNameFilter());
+    // The position in the list (the text Qt reports is the one shown).
+    const auto* types = dlg.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    const int index = types ? types->currentIndex() : filters.indexOf(dlg.selectedNameFilter());
     m_nFilterIndex = index < 0 ? 1 : index + 1;
     return IDOK;
 }

@@ -52,7 +52,7 @@ private:
     QString m_defExt;
     QString m_fileName;
     unsigned m_flags;
-    QStringList m_filters;
+    QString m_filter;  // the filter string, "text|patterns|...||"
     QWidget* m_pParent;
     QString m_path;
     int m_nFilterIndex = 1;

@@ -48,6 +48,10 @@ CWindowFrame::CWindowFrame(QWidget* window, QWidget* client, CWnd* owner, DWORD 
         m_sysMenu->AppendMenu(MF_STRING, SC_MOVE, QStringLiteral("&Move"));
         m_sysMenu->AppendMenu(MF_SEPARATOR);
         m_sysMenu->AppendMenu(MF_STRING, SC_CLOSE, QStringLiteral("&Close\tAlt+F4"));
+        // Wayland lets no program place its windows, and its compositors
+        // move one only while a button is held: Move cannot be done there.
+        if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+            m_sysMenu->GetSafeMenu()->actions().constFirst()->setEnabled(false);
         for (const auto& binding : {std::pair{Qt::ALT | Qt::Key_Space, SC_KEYMENU},
                                     std::pair{Qt::ALT | Qt::Key_F4, SC_CLOSE}}) {
             const WPARAM command = binding.second;
@@ -60,14 +64,17 @@ CWindowFrame::CWindowFrame(QWidget* window, QWidget* client, CWnd* owner, DWORD 
     Layout();
     if (window->isVisible())
         m_style |= WS_VISIBLE;
-    window->installEventFilter(this);
+    // The window's events, and the presses on its widgets, which tell where
+    // it is; while a move from the menu runs, every widget's keys and mouse.
+    qApp->installEventFilter(this);
 }
 
 CWindowFrame::~CWindowFrame()
 {
     if (m_move != MoveMode::None)
         EndMove(false);
-    m_window->removeEventFilter(this);
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeEventFilter(this);
     Frames().erase(m_window);
 }
 
@@ -197,37 +204,80 @@ void CWindowFrame::ShowSystemMenu(const QPoint& globalPos)
         m_sysMenu->GetSafeMenu()->popup(globalPos);
 }
 
+void CWindowFrame::ShowSystemMenuFromKeyboard()
+{
+    if (!m_sysMenu)
+        return;
+    SyncPos();
+    QMenu* menu = m_sysMenu->GetSafeMenu();
+    menu->popup(m_window->mapToGlobal(CaptionRect().bottomLeft()));
+    // Enter picks the highlighted item: the first that can be picked.
+    for (QAction* action : menu->actions()) {
+        if (action->isEnabled() && !action->isSeparator()) {
+            menu->setActiveAction(action);
+            break;
+        }
+    }
+}
+
+QPoint CWindowFrame::QtPos() const
+{
+    const QWindow* handle = m_window->windowHandle();
+    return handle ? handle->position() : m_window->pos();
+}
+
+void CWindowFrame::NoteTruePos(const QPoint& global, const QPoint& local)
+{
+    m_bTruePosKnown = true;
+    m_truePos = global - local;
+    m_qtPosAtNote = QtPos();
+}
+
+void CWindowFrame::SyncPos()
+{
+    // Once Qt has been told a position since, that one holds.
+    if (!m_bTruePosKnown || QtPos() != m_qtPosAtNote || m_truePos == m_qtPosAtNote)
+        return;
+    // The window system's window (where the window manager's move and the
+    // mapping to the screen take the position from) can lag even where the
+    // widget has it right: the window is placed anew where it is.
+    if (QWindow* handle = m_window->windowHandle())
+        handle->setPosition(m_truePos);
+    else
+        m_window->move(m_truePos);
+    m_qtPosAtNote = QtPos();
+}
+
 void CWindowFrame::StartMove(bool withButton)
 {
     if (m_move != MoveMode::None || !m_window->isVisible())
         return;
-    QWindow* handle = m_window->windowHandle();
     if (!withButton) {
         // Started from the menu, which is still closing and holds the
         // pointer: take over once it has gone.
         QTimer::singleShot(0, this, [this] { StartKeyboardMove(); });
         return;
     }
+    // The window manager's move starts from where the button went down, so
+    // the window keeps the offset of the press; the position it is given
+    // comes from Qt's idea of the window's, which must be right by then.
+    SyncPos();
+    QWindow* handle = m_window->windowHandle();
     if (handle && handle->startSystemMove())
         return;
-    // No window manager to do it: the window follows the cursor until the
-    // button is released.
-    m_move = MoveMode::Button;
-    m_moveCursor = m_pressGlobal;
-    m_moveWindow = m_moveOrigin = m_window->pos();
+    // No window manager to do it: once past the drag distance the window
+    // follows the cursor until the button is released.
+    m_bCaptionPressed = true;
 }
 
 void CWindowFrame::StartKeyboardMove()
 {
     if (m_move != MoveMode::None || !m_window->isVisible())
         return;
-    // Wayland lets no program place its windows: there only the
-    // compositor's own move can do it.
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-        if (QWindow* handle = m_window->windowHandle())
-            handle->startSystemMove();
+    // Wayland lets no program place its windows (the menu's item is greyed there).
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         return;
-    }
+    SyncPos();
     m_move = MoveMode::Keyboard;
     m_moveWindow = m_moveOrigin = m_window->pos();
     // The cursor goes to the middle of the caption, as the window is held there.
@@ -235,7 +285,6 @@ void CWindowFrame::StartKeyboardMove()
     QCursor::setPos(m_window->screen(), m_moveCursor);
     m_window->grabMouse(Qt::SizeAllCursor);
     m_window->activateWindow();
-    qApp->installEventFilter(this);
 }
 
 void CWindowFrame::FollowCursor(const QPoint& global)
@@ -247,10 +296,8 @@ void CWindowFrame::FollowCursor(const QPoint& global)
 
 void CWindowFrame::EndMove(bool putBack)
 {
-    if (m_move == MoveMode::Keyboard) {
-        qApp->removeEventFilter(this);
+    if (m_move == MoveMode::Keyboard)
         m_window->releaseMouse();
-    }
     m_move = MoveMode::None;
     if (putBack)
         m_window->move(m_moveOrigin);
@@ -330,6 +377,8 @@ bool CWindowFrame::Mouse(QEvent* event)
     const QPoint pos = e->position().toPoint();
     const QPoint global = e->globalPosition().toPoint();
     const QRect caption = CaptionRect();
+    if (m_move != MoveMode::Button)
+        NoteTruePos(global, pos);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
@@ -343,11 +392,11 @@ bool CWindowFrame::Mouse(QEvent* event)
             } else if (pos.x() < caption.left() + GetSystemMetrics(SM_CXSIZE)) {
                 ShowSystemMenu(m_window->mapToGlobal(caption.bottomLeft()));
             } else {
-                // A click only activates; a move starts once the cursor
-                // has gone past the drag distance with the button held.
-                m_bCaptionPressed = true;
+                // A click only activates: a move keeps the window where it is
+                // until the cursor goes.
                 m_pressGlobal = global;
                 m_window->activateWindow();
+                StartMove(true);
             }
         }
         return true;
@@ -358,10 +407,12 @@ bool CWindowFrame::Mouse(QEvent* event)
         }
         if (m_bCaptionPressed && (e->buttons() & Qt::LeftButton) &&
             (global - m_pressGlobal).manhattanLength() >= QApplication::startDragDistance()) {
+            // The window follows from where the button went down.
             m_bCaptionPressed = false;
-            StartMove(true);
-            if (m_move == MoveMode::Button)
-                FollowCursor(global);
+            m_move = MoveMode::Button;
+            m_moveCursor = m_pressGlobal;
+            m_moveWindow = m_moveOrigin = m_window->pos();
+            FollowCursor(global);
             return true;
         }
         return false;
@@ -388,8 +439,16 @@ bool CWindowFrame::eventFilter(QObject* watched, QEvent* event)
 {
     if (m_move == MoveMode::Keyboard && watched->isWidgetType() && KeyboardMoveEvent(event))
         return true;
-    if (watched != m_window)
+    if (watched != m_window) {
+        if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(watched);
+            const auto* e = static_cast<QMouseEvent*>(event);
+            if (w->window() == m_window)
+                NoteTruePos(e->globalPosition().toPoint(),
+                            w->mapTo(m_window, e->position().toPoint()));
+        }
         return false;
+    }
     switch (event->type()) {
     case QEvent::Paint:
         Paint(static_cast<QPaintEvent*>(event)->region());
@@ -399,6 +458,15 @@ bool CWindowFrame::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseMove:
     case QEvent::MouseButtonRelease:
         return Mouse(event);
+    case QEvent::Close:
+        // Every key belongs to a move from the menu while it runs, the
+        // window manager's close key too: the move ends as Esc ends it.
+        if (m_move == MoveMode::Keyboard) {
+            EndMove(true);
+            event->ignore();
+            return true;
+        }
+        break;
     case QEvent::Show:
         m_style |= WS_VISIBLE;
         InvalidateFrame();
@@ -413,6 +481,10 @@ bool CWindowFrame::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:
+        // A move from the menu ends, as Esc ends it, when the window loses
+        // the focus (to the window manager's own keys, say).
+        if (event->type() == QEvent::WindowDeactivate && m_move == MoveMode::Keyboard)
+            EndMove(true);
         SendMessageA(m_window, WM_NCACTIVATE, event->type() == QEvent::WindowActivate, 0);
         break;
     case QEvent::WindowUnblocked:

@@ -64,12 +64,18 @@ public:
     void DrawFrame(const QRegion& region, bool caption);
     void DrawDefaultCaption();
     void ShowSystemMenu(const QPoint& globalPos);
-    // Moving the window. With the button held on the caption: the window
-    // manager's move where it offers one, else the window follows the
-    // cursor until the button is released. From the system menu (no button
-    // held): the cursor moves the window, the arrow keys move it by 8 pixels
-    // (with Ctrl by 1), Enter or a click ends the move where it is, Esc puts
-    // the window back.
+    // The system menu under the caption's left end, its first item
+    // highlighted, as Alt+Space opens it.
+    void ShowSystemMenuFromKeyboard();
+    // Moving the window. With the button held on the caption (called as it
+    // goes down): the window manager's move where it offers one, from where
+    // the button went down; else the window follows the cursor, once it has
+    // gone past the drag distance, until the button is released. From the
+    // system menu (no button held): the cursor moves the window, the arrow
+    // keys move it by 8 pixels (with Ctrl by 1), Enter or a click ends the
+    // move where it is, Esc puts the window back, and so does the window's
+    // losing the focus. Where the system lets no program place its windows
+    // (Wayland), the menu's Move is greyed.
     void StartMove(bool withButton);
     bool IsMoving() const { return m_move != MoveMode::None; }
 
@@ -87,6 +93,15 @@ private:
     // Keys and the cursor while a move from the system menu runs, whichever
     // widget they go to.
     bool KeyboardMoveEvent(QEvent* event);
+    // Where the window really is, as a mouse event on it tells (global
+    // position less window position); Qt's idea of it can lag behind a
+    // window manager that placed the window without saying so.
+    void NoteTruePos(const QPoint& global, const QPoint& local);
+    // Qt's idea of the window's position: its window system window's.
+    QPoint QtPos() const;
+    // Puts Qt's idea of the window's position right (the window itself
+    // stays where it is) before anything is worked out from it.
+    void SyncPos();
 
     QWidget* m_window;
     QWidget* m_client;
@@ -105,6 +120,11 @@ private:
     bool m_bCaptionPressed = false;
     QPoint m_pressGlobal;
     bool m_bClosePressed = false;
+    // The position a mouse event last told, and Qt's position then: it
+    // holds while Qt's position has not changed since.
+    bool m_bTruePosKnown = false;
+    QPoint m_truePos;
+    QPoint m_qtPosAtNote;
 };
 
 } // namespace kelvane::win

@@ -87,7 +87,7 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             frame->StartMove(false);
             break;
         case SC_KEYMENU:
-            frame->ShowSystemMenu(hwnd->mapToGlobal(frame->CaptionRect().bottomLeft()));
+            frame->ShowSystemMenuFromKeyboard();
             break;
         default:
             break;

@@ -3,6 +3,7 @@
 #include "platform/Gdi.h"
 #include "support/GuiTest.h"
 #include "support/MainWindowTest.h"
+#include "support/TestFiles.h"
 
 #include <QAction>
 #include <QMenu>
@@ -377,6 +378,23 @@ TEST_F(CaptionMainWindow, DrawsItsCaptionAndRunsItsSystemMenu)
     QTest::mouseClick(m_dlg.get(), Qt::LeftButton, Qt::NoModifier, QPoint(3 + 409, 3 + 9));
     EXPECT_FALSE(m_dlg->isVisible());
     EXPECT_EQ(m_dlg->result(), QDialog::Rejected);
+}
+
+TEST_F(CaptionMainWindow, AFileOpenedWhileAnotherWindowIsActiveLeavesTheCaptionInactive)
+{
+    TempDir dir;
+    Bytes one{1, 0};
+    one.resize(2 + 16, 0x55);
+    WriteFileBytes(dir.file("one.kl"), one);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    m_dlg->OpenFileLater(QString::fromStdString(dir.file("one.kl")));  // as the command line does
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SheetTile(0, 0) != TileBuffer{}; }));
+    ProcessEvents();
+    EXPECT_FALSE(m_dlg->isActiveWindow());
+    EXPECT_EQ(CaptionPixel(360, 17), qRgb(128, 128, 128));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // it from the window menu and by the caption, its identity, the keys of its
 // commands and files dropped on it.
 #include "app/EditorApp.h"
+#include "platform/Dialog.h"
 #include "platform/WindowFrame.h"
 #include "support/MainWindowTest.h"
 #include "support/TestFiles.h"
@@ -20,6 +21,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <cstdlib>
 #include <functional>
 
 namespace kelvane {
@@ -68,12 +70,18 @@ TEST_F(DesktopTest, WindowsOpenCentredAndTheMainWindowBelongsToNone)
     EXPECT_EQ(QGuiApplication::desktopFileName(), "io.github.kelvane.Kelvane");
 
     // Moved away first: the About box and a message box follow the main
-    // window, frame and all, and carry the program's icon at every size.
+    // window, frame and all, and carry the program's icon at every size;
+    // also where the frame expected before the window system framed them
+    // is not the one it gives them.
     m_dlg->move(m_dlg->pos() + QPoint(-37, 21));
-    for (const int button : {IDC_ABOUT, IDC_NEW}) {
+    for (const int button : {IDC_ABOUT, IDC_NEW, -IDC_ABOUT, -IDC_NEW}) {
+        if (button < 0)
+            ExpectedFrame() = QMargins(5, 29, 5, 5);
         QRect box;
         QList<QSize> iconSizes;
         m_script.then([&](QWidget* w) {
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+            ProcessEvents();
             box = w->frameGeometry();
             iconSizes = w->windowIcon().availableSizes();
             if (auto* question = qobject_cast<QMessageBox*>(w))
@@ -81,7 +89,7 @@ TEST_F(DesktopTest, WindowsOpenCentredAndTheMainWindowBelongsToNone)
             else
                 w->close();
         });
-        ClickButton(button);
+        ClickButton(std::abs(button));
         ASSERT_FALSE(box.isEmpty()) << button;
         EXPECT_EQ(box.topLeft(), Centred(box.size(), m_dlg->frameGeometry())) << button;
         for (const int size : {16, 32, 48, 64, 128, 256})
@@ -213,10 +221,17 @@ TEST_F(DesktopTest, ADroppedOrFinderOpenedFileOpensAsTheCommandLineOpensIt)
     one[2 + 14] = one[2 + 15] = 0xFF;
     WriteFileBytes(dir.file("one.kl"), one);
     WriteFileBytes(dir.file("short.kl"), Bytes{1, 0, 0xFF});
+    QImage png(128, 128, QImage::Format_RGB32);
+    png.fill(Qt::black);
+    for (int x = 0; x < 8; ++x)
+        png.setPixel(x, 0, qRgb(255, 0, 0));
+    png.save(QString::fromStdString(dir.file("one.png")));
     const auto url = [&](const char* name) { return QUrl::fromLocalFile(QString::fromStdString(dir.file(name))); };
     const struct { const char* what; QList<QUrl> urls; const char* message; bool tileSet; bool finder = false; } drops[] = {
         {"a tileset file", {url("one.kl")}, nullptr, true},
         {"a short one: Open's message", {url("short.kl")}, "Fatal Error 0002", false},
+        {"a PNG picture, as the converter reads it", {url("one.png")}, nullptr, true},
+        {"a short one again", {url("short.kl")}, "Fatal Error 0002", false},
         {"two: the first", {url("one.kl"), url("short.kl")}, nullptr, true},
         // Each row's sheet differs from the one before it.
         {"the Finder's open event, short", {url("short.kl")}, "Fatal Error 0002", false, true},

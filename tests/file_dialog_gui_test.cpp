@@ -2,15 +2,18 @@
 // real dialog run modally with a type chosen and a name typed.
 #include "platform/FileDialog.h"
 
+#include "app/EditorApp.h"
 #include "formats/FileTypes.h"
 #include "platform/MessageBox.h"
 #include "support/GuiTest.h"
 #include "support/TestFiles.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSet>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -61,7 +64,9 @@ ModalScript::Handler Choose(const std::string& folder, int filterIndex, const QS
     return [=](QWidget* w) {
         auto* dlg = qobject_cast<QFileDialog*>(w);
         ASSERT_TRUE(dlg) << w->metaObject()->className();
-        seen->firstTypeAtStart = dlg->selectedNameFilter() == dlg->nameFilters().value(0);
+        // (Qt reports the type by the text it shows: the position tells.)
+        seen->firstTypeAtStart =
+            dlg->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentIndex() == 0;
         seen->saveForm = dlg->acceptMode() == QFileDialog::AcceptSave;
         dlg->setDirectory(QString::fromStdString(folder));
         dlg->selectNameFilter(dlg->nameFilters().value(filterIndex - 1));
@@ -166,6 +171,39 @@ TEST(FileDialog, ChoosingATypeLeavesTheTypedNameAsTyped)
     EXPECT_EQ(shown, QStringLiteral("tiles.bin"));
     EXPECT_EQ(dlg.GetFilterIndex(), 2);
     EXPECT_EQ(dlg.GetPathName(), QString::fromStdString(dir.file("tiles.bin")));
+}
+
+TEST(FileDialog, TheTypeListShowsEachTypeAsGivenInTheSystemsColours)
+{
+    CEditorApp::ApplyLook();  // black and red, which are the program's own windows' only
+    CFileDialog dlg(true, QString(), QString(), OFN_HIDEREADONLY, kOpenFilter);
+    QStringList shown;
+    QList<int> unreadable;  // entries drawn in one colour only
+    ModalScript script;
+    script.then([&](QWidget* w) {
+        auto* types = w->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_TRUE(types);
+        types->showPopup();
+        QAbstractItemView* list = types->view();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+        ProcessEvents();
+        const QImage drawn = Grab(list->viewport());
+        for (int i = 0; i < types->count(); ++i) {
+            shown << types->itemText(i);
+            const QRect entry = list->visualRect(list->model()->index(i, 0)) & drawn.rect();
+            QSet<QRgb> colours;
+            for (int y = entry.top(); y <= entry.bottom(); ++y)
+                for (int x = entry.left(); x <= entry.right(); ++x)
+                    colours.insert(drawn.pixel(x, y));
+            if (colours.size() < 2)
+                unreadable << i + 1;
+        }
+        types->hidePopup();
+        static_cast<QDialog*>(w)->reject();
+    });
+    dlg.DoModal();
+    EXPECT_EQ(shown, (QStringList{"Kelvane Format (*.kl)", "DIB Format (*.dib)", "VB ROM image"}));
+    EXPECT_TRUE(unreadable.isEmpty()) << unreadable.size();
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "cli/PngDecoder.h"
+#include "formats/PngDecoder.h"
 
 #include <algorithm>
 #include <array>
