@@ -4,6 +4,7 @@
 #include "cli/PngFile.h"
 #include "cli/SysSignals.h"
 #include "formats/AsmCharMap.h"
+#include "formats/CharStream.h"
 #include "formats/DibFile.h"
 #include "formats/HalfwordArray.h"
 #include "formats/NativeFile.h"
@@ -275,19 +276,6 @@ Outcome ConvertTileset(const Request& r, FILE* in, FILE* out)
     return written.code != 0 ? written : outputs.Commit();
 }
 
-// Up to `most` bytes of the stream; false past that.
-bool ReadBytes(FILE* f, std::size_t most, std::vector<std::uint8_t>& bytes)
-{
-    std::uint8_t chunk[16384];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        if (bytes.size() + got > most)
-            return false;
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    return true;
-}
-
 // Chars from a tileset file (.kl, rows stored bottom first) or in the
 // console's format (16 bytes a char, rows top first: a .bin, a dump).
 Outcome ReadChars(const std::string& path, FileType type, FILE* in,
@@ -298,7 +286,7 @@ Outcome ReadChars(const std::string& path, FileType type, FILE* in,
         const std::size_t head = native ? 2 : 0;
         std::vector<std::uint8_t> bytes;
         const std::size_t most = head + std::size_t(native ? kTileCount : kMapCharLimit) * kCharBytes;
-        if (!ReadBytes(f, most, bytes))
+        if (!ReadRest(f, most, bytes))
             return Failed(path, "holds more than " + std::to_string(kMapCharLimit) + " chars.");
         if (std::ferror(f))
             return Failed(path, native ? kNativeReadCharError : "cannot be read", !native);
@@ -545,7 +533,7 @@ Outcome DrawMap(const Request& r, FILE* in, FILE* out)
     if (Outcome read = ReadFile(r.input, in,
                                 [&](FILE* f) {
                                     std::vector<std::uint8_t> bytes;
-                                    if (!ReadBytes(f, 2 * most, bytes))
+                                    if (!ReadRest(f, 2 * most, bytes))
                                         return Failed(r.input, "holds more than " +
                                                                    std::to_string(most) +
                                                                    " cells; a picture is up to "

@@ -1,7 +1,8 @@
 #pragma once
 
 // cli/: kelvane-convert, the editor's file conversions for build pipelines.
-// Uses only the core (tiles/, formats/), and QtGui for PNG.
+// Uses only the core (tiles/, formats/); PNG pictures are decoded by the
+// core's decoder, which the converter loads as a module of its own.
 
 #include <cstdio>
 

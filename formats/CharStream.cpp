@@ -12,3 +12,15 @@ std::string ReadCharsIntoSheet(FILE* f, CTileSheet& sheet, int n, RowOrder order
     }
     return {};
 }
+
+bool ReadRest(FILE* f, std::size_t most, std::vector<std::uint8_t>& bytes)
+{
+    std::uint8_t chunk[16384];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+        if (bytes.size() + got > most)
+            return false;
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    return true;
+}

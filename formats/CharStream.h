@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tiles/CharCodec.h"
 #include "tiles/TileSheet.h"
@@ -34,3 +35,8 @@ constexpr int TileRow(int n) { return n / kSheetTiles; }
 // keeping the chars before it; else "".
 std::string ReadCharsIntoSheet(FILE* f, CTileSheet& sheet, int n, RowOrder order,
                                const char* error);
+
+// Appends the rest of the stream to `bytes` while `bytes` then holds no more
+// than `most` bytes; false as soon as it would hold more. A read error ends
+// it as the end of the stream does (ferror tells them apart).
+bool ReadRest(FILE* f, std::size_t most, std::vector<std::uint8_t>& bytes);

@@ -1,5 +1,6 @@
 #include "formats/PngRead.h"
 
+#include "formats/CharStream.h"
 #include "formats/SysMemStream.h"
 
 #include <algorithm>
@@ -33,13 +34,8 @@ std::string ReadPngBytes(FILE* f, Bytes& data)
         if (end > at && std::uint64_t(end - at) > kMaxPngFileBytes - data.size())
             return tooLarge;
     }
-    std::uint8_t chunk[65536];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        if (data.size() + got > kMaxPngFileBytes)
-            return tooLarge;
-        data.insert(data.end(), chunk, chunk + got);
-    }
+    if (!ReadRest(f, kMaxPngFileBytes, data))
+        return tooLarge;
     return std::ferror(f) ? kPngReadError : "";
 }
 
