@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -149,12 +150,13 @@ Bytes PicturePng(int width, int height, QImage::Format format)
 // The pattern as a PNG picture: indexed, the levels' indices as indices and
 // a palette that the default reduction must not look at; or each pixel in
 // the colour that `colour` gives for its level's index.
-Bytes PatternPng(QImage::Format format, const std::function<QRgb(int)>& colour = {})
+Bytes PatternPng(QImage::Format format, const std::function<QRgb(int)>& colour = {},
+                 QRgb lastEntry = qRgb(7, 8, 9))
 {
     const CTileSheet sheet = Pattern();
     QImage image(128, 128, format);
     if (format == QImage::Format_Indexed8)
-        image.setColorTable({qRgb(9, 9, 9), qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9)});
+        image.setColorTable({qRgb(9, 9, 9), qRgb(1, 2, 3), qRgb(4, 5, 6), lastEntry});
     for (int i = 0; i < kSheetBytes; ++i) {
         const int index = sheet.GetPixels()[i] & 3;
         const int x = i % 128, y = 127 - i / 128;
@@ -216,6 +218,9 @@ TEST(Convert, EveryInputToEveryOutputGivesTheEditorsBytes)
 {
     TempDir dir;
     const CTileSheet pattern = Pattern();
+    CTileSheet cleared = pattern;  // the pattern's level 3 pixels transparent
+    std::replace(cleared.GetPixels(), cleared.GetPixels() + kSheetBytes, std::uint8_t(255),
+                 std::uint8_t(0));
     const Bytes rom = RomBytes(0x1000 + 64 * 16);
     const struct
     {
@@ -231,6 +236,8 @@ TEST(Convert, EveryInputToEveryOutputGivesTheEditorsBytes)
         // The red ramp palette's entries 0, 85, 170, 255 are the shades.
         {"ramp.dib", Written(WriteDibFile, pattern), "--reduce nearest", pattern, 256},
         {"indexed.png", PatternPng(QImage::Format_Indexed8), "", pattern, 256},
+        // A palette entry that tRNS makes transparent is level 0.
+        {"clear.png", PatternPng(QImage::Format_Indexed8, {}, qRgba(7, 8, 9, 0)), "", cleared, 256},
         {"rgb.png", PatternPng(QImage::Format_RGB32,
                                [](int k) { return qRgb(64 * k + 5, 64 * k + 10, 64 * k); }),
          "--reduce=median", pattern, 256},
