@@ -194,12 +194,7 @@ std::string FileIdentity(const std::string& path)
     full.resize(got);
     // Names differing in case name one file on Windows' file systems.
     CharLowerBuffW(full.data(), DWORD(full.size()));
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, full.data(), int(full.size()), nullptr, 0,
-                                          nullptr, nullptr);
-    std::string utf8(std::size_t(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_UTF8, 0, full.data(), int(full.size()), utf8.data(), bytes,
-                            nullptr, nullptr);
+    const std::string utf8 = Utf8FromWide(full);
     return utf8.empty() ? path : utf8;
 }
 
